@@ -1,0 +1,88 @@
+// Config - messages, the log file, abnormal end, floating-point traps, paths and the
+// heap report.
+//
+// Owns the process-wide diagnostics state: `log_file` (the run's log stream, opened
+// by the driver), the message mode chosen by msg_setup() and the ERROR count.  Every
+// diagnostic of a converter is one report_msg() call, normally through the MSG macro
+// so that the caller's source position is filled in by the compiler.
+#pragma once
+
+#include <csignal>
+#include <cstddef>
+#include <cstdio>
+
+// Severities of report_msg().
+constexpr int NOTE = 0;
+constexpr int WARNING = 1;
+constexpr int ERROR = 2;      // counted in the error count
+constexpr int FATAL = 3;      // and every code above: the process ends with exit status 1
+constexpr int ERR_COUNT = -1; // query: returns the error count, writes nothing
+constexpr int ERR_RESET = -2; // and every code below: sets the count to 0, returns 0
+
+constexpr int kMaxPath = 256;  // path buffers, terminator included
+
+// The run's log stream, or null.  Opened (text mode) by the driver before anything else.
+extern FILE *log_file;
+
+// Reports one message.  `pieces` are texts appended in order after a leading blank;
+// the list ends at the first empty text, which the caller must always pass last.
+// Severity < 0: query/reset of the error count (see the constants above), nothing
+// written.  ERROR raises the count first.  The text is cut at the build's message
+// limit; the message goes to the log and, after msg_setup(), to the standard error
+// stream or a message box.  Returns the error count; does not return for FATAL.
+int report_msg(int severity, const char *file, int line, ...);
+
+// report_msg with the caller's position and the closing empty piece filled in:
+// MSG(ERROR, "Bad integer: ", token).  MSG(ERR_COUNT) returns the count.
+#define MSG(severity, ...) report_msg((severity), __FILE__, __LINE__, ##__VA_ARGS__, "")
+
+// The current error count (report_msg with ERR_COUNT).
+inline int error_count_now() { return MSG(ERR_COUNT); }
+
+// Chooses where messages go besides the log: message boxes when `box` is non-zero,
+// else the standard error stream.  Installs fp_handler for SIGFPE and unmasks the
+// invalid-operation, divide-by-zero and overflow traps, so that a computation that
+// would produce nan or inf ends the run with a FATAL.  Returns the previous handler.
+using fp_handler_t = void (*)(int, siginfo_t *, void *);
+fp_handler_t msg_setup(int box);
+
+// SIGFPE handler: FATAL with the text of the exception kind; does not return.
+void fp_handler(int sig, siginfo_t *info, void *context);
+
+// Closes the log if it is open and ends the process with `code`.
+[[noreturn]] void abnormal_end(int code);
+
+// The message sinks used by report_msg: severity word, message text (leading blank,
+// trailing line end) and location line ("  (file Unit, line N)\n").
+void msg_to_log(const char *word, const char *text, const char *location);
+void msg_to_console(const char *word, const char *text, const char *location);
+void msg_to_box(const char *word, const char *text, const char *location);
+
+// Shows one modal message box on the terminal streams `in`/`out`: the severity word
+// as caption, an icon mark chosen by the word's first letter (N information,
+// W exclamation, otherwise stop), the text and location, then waits for Enter on `in`.
+// With `in` null nothing is awaited.  msg_to_box passes the controlling terminal, or
+// the standard error stream and null when the process has none.
+void show_box(FILE *in, FILE *out, const char *word, const char *body);
+
+// Splits `path` ("/" separated) into drive (always empty here), directory (ending
+// with "/"), base name and extension (beginning with "."); each buffer kMaxPath.
+void split_path(const char *path, char *drive, char *dir, char *fname, char *ext);
+// Joins the parts made by split_path into `path` (kMaxPath); the result is cut, never
+// overrun, and 1 is returned when it did not fit (0 otherwise).
+int make_path(char *path, const char *drive, const char *dir, const char *fname,
+              const char *ext);
+
+// The path of the running executable: /proc/self/exe, else `argv0` as typed.
+// Returns `buf` (of `size` characters); an empty text when neither fits.
+char *self_path(const char *argv0, char *buf, size_t size);
+
+// Writes an empty text into `buf` and returns it (the log's "Initial " / "Final ").
+char *mem_status(char *buf);
+
+// Consistency hook called before each heap_report; does nothing, returns 0.
+int heap_check(const char *file, int line);
+
+// Writes the heap report to log_file: a status line, the header and one line per live
+// block of the checked heap (Heap unit).  Returns 1 when a block is damaged, else 0.
+int heap_report();

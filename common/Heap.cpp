@@ -1,0 +1,133 @@
+// Heap - named, guarded memory.  See Heap.h.
+#include "Heap.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "Config.h"
+
+// Live blocks in allocation order: the whole block's address and the caller's size.
+struct LiveBlock {
+    unsigned char *start;
+    unsigned size;
+};
+static std::vector<LiveBlock> live_blocks;
+
+constexpr int kAddressDigits = 2 * sizeof(void *);
+
+static bool guard_intact(const unsigned char *at) {
+    uint32_t word;
+    memcpy(&word, at, sizeof word);
+    return word == GUARD_WORD;
+}
+
+static void put_guard(unsigned char *at) { memcpy(at, &GUARD_WORD, sizeof GUARD_WORD); }
+
+static void trace(const char *what, unsigned size, const void *block, const char *name) {
+    if (!log_file) return;
+    fprintf(log_file, "%s %5u bytes at [%0*" PRIXPTR "] for: %s\n", what, size,
+            kAddressDigits, (uintptr_t)block, name);
+    fflush(log_file);
+}
+
+void *alc_e(unsigned size, const char *name) {
+    if (size == 0) MSG(FATAL, name, " too small to allocate");
+    auto *block = (unsigned char *)malloc((size_t)size + 2 * kGuardSize);
+    trace("alc_e", size, block, name);
+    if (!block) {
+        char status[8];
+        if (log_file) {
+            fprintf(log_file, "%s", mem_status(status));
+            fprintf(log_file, "Attempting to allocate %u bytes\n", size);
+        }
+        MSG(FATAL, "Insufficient memory to allocate: ", name);
+    }
+    unsigned char *data = block + kGuardSize;
+    put_guard(block);
+    put_guard(data + size);
+    memset(data, 0, size);
+    live_blocks.push_back({block, size});
+    return data;
+}
+
+int guard_check(const void *p, unsigned size, const char *name) {
+    auto *data = (const unsigned char *)p;
+    int bad = 0;
+    if (!guard_intact(data + size)) {
+        MSG(ERROR, "Overrun at end of: ", name);
+        bad = 1;
+    }
+    if (!guard_intact(data - kGuardSize)) {
+        MSG(ERROR, "Overrun at start of: ", name);
+        bad = 1;
+    }
+    return bad;
+}
+
+int fre_e(void *p, unsigned size, const char *name) {
+    int bad = guard_check(p, size, name);
+    unsigned char *block = (unsigned char *)p - kGuardSize;
+    trace("fre_e", size, block, name);
+    if (!bad) {
+        for (auto it = live_blocks.begin(); it != live_blocks.end(); ++it) {
+            if (it->start == block) {
+                live_blocks.erase(it);
+                break;
+            }
+        }
+        free(block);
+    }
+    return 0;
+}
+
+// Moves `p` by `count` elements of `elsize` bytes without forming the intermediate
+// pointer arithmetic that the language leaves undefined outside an object.
+static void *shift(void *p, long long count, int elsize) {
+    return (void *)((uintptr_t)p + (uintptr_t)(count * elsize));
+}
+
+void *alc_vec(int lo, int hi, int elsize, const char *name) {
+    if (hi < lo) {
+        char text[160];
+        snprintf(text, sizeof text, "Max index(%d) < min index(%d): %s", hi, lo, name);
+        MSG(FATAL, text);
+    }
+    long long bytes = ((long long)hi - lo + 1) * elsize;
+    if (bytes <= 0 || bytes > UINT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
+    return shift(alc_e((unsigned)bytes, name), -(long long)lo, elsize);
+}
+
+int fre_vec(void *v, int lo, int hi, int elsize, const char *name) {
+    long long bytes = ((long long)hi - lo + 1) * elsize;
+    return fre_e(shift(v, lo, elsize), (unsigned)bytes, name);
+}
+
+void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name) {
+    long long nrows = (long long)rhi - rlo + 1;
+    long long ncols = (long long)chi - clo + 1;
+    auto **rows = (void **)alc_vec(rlo, rhi, (int)sizeof(void *), name);
+    long long last = clo + nrows * ncols - 1;
+    if (last > INT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
+    void *data = alc_vec(clo, (int)last, elsize, name);
+    for (long long r = 0; r < nrows; ++r) rows[rlo + r] = shift(data, r * ncols, elsize);
+    return rows;
+}
+
+int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char *name) {
+    long long nrows = (long long)rhi - rlo + 1;
+    long long ncols = (long long)chi - clo + 1;
+    fre_vec(m[rlo], clo, (int)(clo + nrows * ncols - 1), elsize, name);
+    fre_vec(m, rlo, rhi, (int)sizeof(void *), name);
+    return 0;
+}
+
+int heap_block_count() { return (int)live_blocks.size(); }
+
+HeapBlock heap_block(int index) {
+    const LiveBlock &b = live_blocks[(size_t)index];
+    bool sound = guard_intact(b.start) && guard_intact(b.start + kGuardSize + b.size);
+    return {b.start, b.size + 2 * kGuardSize, sound};
+}

@@ -1,0 +1,43 @@
+// Heap - named, guarded memory for the converters' working tables.
+//
+// Every block is framed by two guard words, zero-filled and traced in the log
+// ("alc_e"/"fre_e" lines); a release tests the guards first and reports an overrun with
+// the block's name.  Vectors and matrices can be addressed with any index range.
+// Owns the list of live blocks, in allocation order, that heap_report() (Config) walks.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t GUARD_WORD = 0x5A5A5A5A;  // the bytes of "ZZZZ"
+constexpr unsigned kGuardSize = 4;           // bytes of each guard word
+
+// Allocates `size` bytes (> 0) under `name`: a zeroed data area between two guard
+// words.  Writes the trace line to the log; FATAL when size is 0 or memory runs out.
+void *alc_e(unsigned size, const char *name);
+
+// 0 when both guard words of the block at `p` (of `size` bytes) are intact; otherwise
+// ERROR "Overrun at end of: " / "Overrun at start of: " with the name, and 1.
+int guard_check(const void *p, unsigned size, const char *name);
+
+// Releases a block from alc_e given the same size and name.  Writes the trace line;
+// a block with a damaged guard is reported and left allocated.  Returns 0.
+int fre_e(void *p, unsigned size, const char *name);
+
+// A vector addressable with indices lo..hi of `elsize` bytes each; FATAL when hi < lo.
+void *alc_vec(int lo, int hi, int elsize, const char *name);
+int fre_vec(void *v, int lo, int hi, int elsize, const char *name);
+
+// A matrix addressable [rlo..rhi][clo..chi]: a row-pointer vector and one data
+// vector, rows stored one after the other.  Returns the row vector.
+void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name);
+int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char *name);
+
+// The live blocks, for the heap report: index 0..heap_block_count()-1 in allocation
+// order; `start` is the whole block (the leading guard), `size` its bytes with guards.
+struct HeapBlock {
+    const void *start;
+    unsigned size;
+    bool sound;  // both guard words intact
+};
+int heap_block_count();
+HeapBlock heap_block(int index);

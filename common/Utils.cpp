@@ -1,0 +1,458 @@
+// Utils - input unit, tokens, numbers, dates, times, file copy and CR LF output.
+// See Utils.h.
+#include "Utils.h"
+
+#include <cerrno>
+#include <cfenv>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "Config.h"
+#include "Heap.h"
+
+// ---- input unit state -------------------------------------------------------------
+FILE *_UNXT = nullptr;
+static bool at_line_start = false;
+static char token[kTokenSize];  // the typed readers' token buffer
+
+// The next character of the input unit as a text-mode stream delivers it: a CR
+// directly before a LF is dropped, so CR LF and LF files read alike (a CR alone is
+// kept).  Every character delivered is echoed into the log in the tolvex build.
+static int unxt_getc() {
+    int c = getc(_UNXT);
+    if (c == '\r') {
+        int next = getc(_UNXT);
+        if (next == '\n') {
+            c = '\n';
+        } else if (next != EOF) {
+            ungetc(next, _UNXT);
+        }
+    }
+    if (variant::kEchoInput && c != EOF && log_file) putc(c, log_file);
+    return c;
+}
+
+int unxt_open(const char *path, int how, const char *file, int line) {
+    if (_UNXT) report_msg(FATAL, file, line, "_UNXT already open", "");
+    _UNXT = fopen(path, "r");
+    if (!_UNXT) {
+        report_msg(how == 3 ? FATAL : ERROR, file, line, " Could not open file: ", path, "");
+        return 1;
+    }
+    next_token(nullptr, TOK_RESET, 0);
+    return 0;
+}
+
+void unxt_close() {
+    FILE *f = _UNXT;
+    _UNXT = nullptr;
+    if (!f || fclose(f) != 0) MSG(FATAL, "Problem while closing _UNXT");
+}
+
+int unxt_eof() { return _UNXT && feof(_UNXT); }
+
+char *unxt_line(char *buf, int size) {
+    int n = 0;
+    for (;;) {
+        int c = unxt_getc();
+        if (c == EOF) {
+            buf[n] = '\0';
+            if (!variant::kEndOfFileIsFatal) return nullptr;
+            // renval: a last line without its line end is still a line; only a line
+            // that is expected and absent is the end of the input.
+            if (n == 0) MSG(FATAL, "End of file");
+            return buf;
+        }
+        buf[n++] = (char)c;
+        // The line end is stored before it is tested: a line holds size - 2 characters.
+        if (n >= size) {
+            buf[size - 1] = '\0';
+            MSG(FATAL, "Buffer overflow: ", buf);
+        }
+        if (c == '\n') {
+            buf[n - 1] = '\0';
+            return buf;
+        }
+    }
+}
+
+static bool is_separator(int c) { return c == ' ' || c == '\t' || c == ','; }
+static bool is_line_end(int c) { return c == '\n' || c == '\r'; }
+static bool is_comment(int c) { return c == '!' || (variant::kSlashIsComment && c == '/'); }
+
+// Scanner over the input unit.  Before a token: blanks, tabs, commas, line ends and
+// NUL are skipped; "!" (and "/" in renval) skips the rest of the line as a comment;
+// "*" gives no token.  Inside a token: blank, tab and comma end it, a line end ends
+// it and marks a line start, NUL is dropped, everything else is stored.  The
+// separator that ends a token is consumed.
+char *next_token(char *buf, int mode, int size) {
+    if (mode == TOK_RESET) {
+        at_line_start = true;
+        return nullptr;
+    }
+    buf[0] = '\0';
+    if (mode != TOK_NEXT) {
+        if (!at_line_start) {
+            unxt_line(buf, size);  // the rest of the current line, discarded
+            at_line_start = true;
+        }
+        if (mode == TOK_REST) return buf;
+        if (mode == TOK_LINE) {
+            buf[0] = '\0';
+            unxt_line(buf, size);
+            at_line_start = true;
+            return buf;
+        }
+        buf[0] = '\0';
+    }
+
+    int c;
+    for (;;) {  // skipping phase
+        c = unxt_getc();
+        if (c == EOF) {
+            buf[0] = '\0';
+            if (variant::kEndOfFileIsFatal) MSG(FATAL, "End of file");
+            return nullptr;
+        }
+        if (is_separator(c) || is_line_end(c) || c == '\0') continue;
+        if (is_comment(c)) {
+            unxt_line(buf, size);  // counts against the buffer like any line
+            buf[0] = '\0';
+            continue;
+        }
+        if (c == '*') {
+            buf[0] = '\0';
+            return nullptr;
+        }
+        break;
+    }
+
+    int n = 0;
+    at_line_start = false;
+    for (;;) {  // token phase
+        if (c != '\0') {
+            buf[n++] = (char)c;
+            if (n >= size) {
+                buf[size - 1] = '\0';
+                MSG(FATAL, "Buffer overflow: ", buf);
+            }
+        }
+        c = unxt_getc();
+        if (c == EOF) {
+            buf[n] = '\0';
+            if (!variant::kEndOfFileIsFatal) return nullptr;
+            // renval: the end of the file completes the token it ends.
+            at_line_start = true;
+            return buf;
+        }
+        if (is_separator(c)) break;
+        if (is_line_end(c)) {
+            at_line_start = true;
+            break;
+        }
+    }
+    buf[n] = '\0';
+    return buf;
+}
+
+// ---- numbers ----------------------------------------------------------------------
+constexpr double kFloatMax = 3.4028234663852886e38;  // the largest finite float
+
+// strtod and strtol with the floating-point traps held off: an overflowing token
+// such as 1e999 must come back as a range error, never as a trap.
+static double quiet_strtod(const char *text, char **end, bool *range_error) {
+    fenv_t env;
+    feholdexcept(&env);
+    errno = 0;
+    double v = strtod(text, end);
+    *range_error = errno == ERANGE;
+    bool finite = std::isfinite(v);
+    fesetenv(&env);
+    if (!finite) *range_error = true;  // "nan", "inf" and overflow are never numbers
+    return v;
+}
+
+static long quiet_strtol(const char *text, char **end, int base, bool *range_error) {
+    errno = 0;
+    long v = strtol(text, end, base);
+    *range_error = errno == ERANGE || v < INT32_MIN || v > INT32_MAX;
+    return v;
+}
+
+int parse_decimal(const char *text, int *value) {
+    char *end;
+    bool range_error;
+    long v = quiet_strtol(text, &end, 10, &range_error);
+    *value = 0;
+    if (end == text || *end != '\0' || range_error || v < -32768 || v > 32767) return 1;
+    *value = (int)v;
+    return 0;
+}
+
+int parse_long(const char *text, long *value) {
+    char *end;
+    bool range_error;
+    long v = quiet_strtol(text, &end, variant::kCNumberRules ? 0 : 10, &range_error);
+    *value = 0;
+    // tolvex: an empty token is 0; renval: at least one character must convert.
+    // In both an overflowing value is rejected, never clamped.
+    if (*end != '\0' || range_error || (!variant::kCNumberRules && end == text)) return 1;
+    *value = v;
+    return 0;
+}
+
+int parse_int(const char *text, int *value) {
+    if (!variant::kCNumberRules) return parse_decimal(text, value);
+    long v;
+    *value = 0;
+    if (parse_long(text, &v) != 0 || v < -32768 || v > 32767) return 1;
+    *value = (int)v;
+    return 0;
+}
+
+int parse_double(const char *text, double *value) {
+    char *end;
+    bool range_error;
+    double v = quiet_strtod(text, &end, &range_error);
+    *value = 0;
+    if (*end != '\0' || range_error || (!variant::kCNumberRules && end == text)) return 1;
+    *value = v;
+    return 0;
+}
+
+int parse_float(const char *text, float *value) {
+    double v;
+    *value = 0;
+    if (variant::kCNumberRules) {
+        if (parse_double(text, &v) != 0) return 1;
+    } else {
+        char *end;
+        bool range_error;  // renval takes an underflow to 0 as a value
+        v = quiet_strtod(text, &end, &range_error);
+        if (end == text || *end != '\0') return 1;
+    }
+    if (!std::isfinite(v) || std::fabs(v) > kFloatMax) return 1;
+    *value = (float)v;
+    return 0;
+}
+
+int read_int(int mode) {
+    next_token(token, mode, kTokenSize);
+    int v;
+    if (parse_int(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
+    return v;
+}
+
+int read_decimal(int mode) {
+    next_token(token, mode, kTokenSize);
+    int v;
+    if (parse_decimal(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
+    return v;
+}
+
+long read_long(int mode) {
+    next_token(token, mode, kTokenSize);
+    long v;
+    if (parse_long(token, &v) != 0) MSG(ERROR, "Bad long integer: ", token);
+    return v;
+}
+
+float read_float(int mode) {
+    next_token(token, mode, kTokenSize);
+    float v;
+    if (parse_float(token, &v) != 0) MSG(ERROR, "Bad float value: ", token);
+    return v;
+}
+
+const char *last_token() { return token; }
+
+int same_text(const char *a, const char *b) { return strcmp(a, b) == 0; }
+
+// ---- dates and times --------------------------------------------------------------
+const int days_in_month[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+const int days_before_month[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+const char *day_to_date(int day) {
+    static char text[32];
+    if (variant::kCheckDayNumbers && (day < 1 || day > 365))
+        MSG(ERROR, "invalid day number: ", int_text(day));
+    int month = 12;
+    for (int m = 1; m <= 11; ++m) {
+        if (days_before_month[m + 1] >= day) {
+            month = m;
+            break;
+        }
+    }
+    snprintf(text, sizeof text, "%d/%d", month, day - days_before_month[month]);
+    return text;
+}
+
+int date_to_day(int month, int day) {
+    if (month < 1 || month > 12) {
+        MSG(ERROR, "Invalid month number: ", int_text(month));
+        return -1;
+    }
+    if (day < 1 || day > days_in_month[month]) {
+        MSG(ERROR, "Invalid day_of_month number: ", int_text(day));
+        return -1;
+    }
+    return days_before_month[month] + day;
+}
+
+int parse_date(const char *text, int *day) {
+    constexpr int kCap = 1000;  // any number above this is out of range already
+    int month = 0, mday = 0;
+    bool in_day = false;
+    *day = 0;
+    if (text[0] == '\0') return 1;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '/' && !in_day) {
+            in_day = true;
+        } else if (*p >= '0' && *p <= '9') {
+            int &part = in_day ? mday : month;
+            part = part * 10 + (*p - '0');
+            if (part > kCap) part = kCap;
+        } else {
+            return 1;
+        }
+    }
+    if (month < 1 || month > 12 || mday < 1 || mday > days_in_month[month]) return 1;
+    *day = days_before_month[month] + mday;
+    return 0;
+}
+
+int read_date(int mode) {
+    next_token(token, mode, kTokenSize);
+    int day;
+    if (parse_date(token, &day) == 0) return day;
+    // An empty token would end the message's piece list before its text.
+    const char *shown = token[0] ? token : "(no date)";
+    if (parse_int(token, &day) != 0) {
+        MSG(ERROR, shown, " is not a valid date");
+        return 0;
+    }
+    if (day < 1 || day > 365) MSG(ERROR, shown, " is not a valid date");
+    return day;
+}
+
+const char *sec_to_time(int seconds) {
+    static char text[9] = "00:00:00";
+    if (seconds < 0 || seconds > 86400) MSG(FATAL, "invalid time ");
+    int s = seconds;
+    text[7] = (char)('0' + s % 10), s /= 10;
+    text[6] = (char)('0' + s % 6), s /= 6;
+    text[4] = (char)('0' + s % 10), s /= 10;
+    text[3] = (char)('0' + s % 6), s /= 6;
+    text[1] = (char)('0' + s % 10);
+    text[0] = (char)('0' + s / 10);
+    return text;
+}
+
+const char *int_text(long value) {
+    static char text[2][24];
+    static int which = 0;
+    which = 1 - which;
+    snprintf(text[which], sizeof text[which], "%ld", value);
+    return text[which];
+}
+
+// ---- output files -----------------------------------------------------------------
+// The paths of the open output files, so that a failed write can name its file.
+struct OutFile {
+    FILE *f;
+    char path[kMaxPath];
+};
+static OutFile out_files[4];
+
+static const char *out_path(FILE *f) {
+    for (const OutFile &o : out_files)
+        if (o.f == f) return o.path;
+    return "(unknown)";
+}
+
+static void out_failed(FILE *f) { MSG(FATAL, "Could not write file: ", out_path(f)); }
+
+FILE *out_open(const char *path) {
+    // Binary mode: the CR LF line ends are written as they are on every platform.
+    FILE *f = fopen(path, "wb");
+    if (!f) return nullptr;
+    for (OutFile &o : out_files) {
+        if (!o.f) {
+            o.f = f;
+            snprintf(o.path, sizeof o.path, "%s", path);
+            break;
+        }
+    }
+    return f;
+}
+
+static void out_vtext(FILE *f, const char *format, va_list args) {
+    if (vfprintf(f, format, args) < 0) out_failed(f);
+}
+
+void out_text(FILE *f, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    out_vtext(f, format, args);
+    va_end(args);
+}
+
+void out_end(FILE *f) {
+    if (fputs("\r\n", f) == EOF) out_failed(f);
+}
+
+void out_line(FILE *f, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    out_vtext(f, format, args);
+    va_end(args);
+    out_end(f);
+}
+
+void out_close(FILE *f) {
+    bool failed = fflush(f) != 0 || ferror(f);
+    for (OutFile &o : out_files) {
+        if (o.f == f) {
+            if (fclose(f) != 0) failed = true;
+            o.f = nullptr;
+            if (failed) MSG(FATAL, "Could not write file: ", o.path);
+            return;
+        }
+    }
+    if (fclose(f) != 0 || failed) MSG(FATAL, "Could not write file: (unknown)");
+}
+
+// ---- file copy --------------------------------------------------------------------
+constexpr unsigned kCopyBufferSize = 5120;  // bytes of each stream buffer
+
+int file_copy(const char *from, const char *to) {
+    if (log_file) {
+        fprintf(log_file, "file_copy\n  from %s\n  to %s\n", from, to);
+        fflush(log_file);
+    }
+    FILE *src = fopen(from, "r");
+    if (!src) MSG(FATAL, " Failed to open ", from);
+    FILE *dst = fopen(to, "w");
+    if (!dst) MSG(FATAL, " Failed to open ", to);
+    char *fbuff = (char *)alc_e(kCopyBufferSize, "fbuff");
+    char *tbuff = (char *)alc_e(kCopyBufferSize, "tbuff");
+    setvbuf(src, fbuff, _IOFBF, kCopyBufferSize);
+    setvbuf(dst, tbuff, _IOFBF, kCopyBufferSize);
+    bool failed = false;
+    for (int c; (c = getc(src)) != EOF;) {
+        if (putc(c, dst) == EOF) {
+            failed = true;
+            break;
+        }
+    }
+    if (ferror(src)) failed = true;
+    if (fclose(dst) != 0) failed = true;
+    fclose(src);
+    fre_e(tbuff, kCopyBufferSize, "tbuff");
+    fre_e(fbuff, kCopyBufferSize, "fbuff");
+    if (failed) MSG(FATAL, "Could not write file: ", to);
+    return 0;
+}

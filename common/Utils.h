@@ -1,0 +1,105 @@
+// Utils - the single text-input unit with its token scanner and typed readers, number
+// conversions, dates and times, text equality, file copy and the CR LF line writer.
+//
+// Owns the input unit `_UNXT` (at most one open file), its line-start flag and the
+// typed readers' token buffer; the output files opened through out_open() are tracked
+// here so that a failed write names its file.
+#pragma once
+
+#include <cstdio>
+
+#include "Variant.h"
+
+// Read modes of next_token().
+constexpr int TOK_RESET = -1;   // only mark the scanner as at a line start
+constexpr int TOK_NEXT = 0;     // the next token, on this line or a later one
+constexpr int TOK_NEWLINE = 1;  // skip the rest of the current line, then the next token
+constexpr int TOK_REST = 2;     // the rest of the current line as one text
+constexpr int TOK_LINE = 3;     // skip the rest of the current line, then read a whole line
+
+constexpr int kTokenSize = variant::kTokenBufferSize;  // typed readers' buffer
+constexpr int kLineSize = 256;                         // whole-line buffers of the callers
+
+// The one open input stream, or null.
+extern FILE *_UNXT;
+
+// Opens `path` as the input unit.  0 when opened; otherwise " Could not open file: "
+// with the path is reported at the caller's position (`file`, `line`), as FATAL when
+// `how` is 3, else as ERROR, and 1 is returned.  FATAL when a file is already open.
+int unxt_open(const char *path, int how, const char *file, int line);
+// Closes the input unit; FATAL "Problem while closing _UNXT" when closing fails.
+void unxt_close();
+// 1 when the input unit has reached its end.
+int unxt_eof();
+
+// Reads one line (at most size - 2 characters) into `buf` without its line end.
+// Returns `buf`, or null at end of file (tolvex: `buf` holds what was read; renval:
+// FATAL "End of file" when nothing was read).  FATAL "Buffer overflow: " when the line
+// does not fit.
+char *unxt_line(char *buf, int size);
+
+// Scans the next token in `mode` (TOK_*) into `buf` of `size` characters.  Returns
+// `buf`, or null for no token ("*", or end of file in tolvex).  See Utils.cpp.
+char *next_token(char *buf, int mode, int size);
+
+// Whole-token conversions by the build's rules: 0 when valid, 1 when not (out value 0).
+int parse_int(const char *text, int *value);
+int parse_long(const char *text, long *value);
+int parse_double(const char *text, double *value);
+int parse_float(const char *text, float *value);
+// Decimal integer in -32768..32767, leading zeros allowed (no octal or hex prefix);
+// an empty text is invalid.  Used for integer fields of data records.
+int parse_decimal(const char *text, int *value);
+
+// Typed readers: scan a token in `mode` and convert it.  A bad token is reported as
+// ERROR ("Bad integer: ", "Bad long integer: ", "Bad float value: " and the token)
+// and reads as 0; the caller checks the error count later.
+int read_int(int mode);
+long read_long(int mode);
+float read_float(int mode);
+// read_int by the decimal rule of parse_decimal.
+int read_decimal(int mode);
+// The token buffer of the typed readers (the last token scanned).
+const char *last_token();
+
+// 1 when the texts are equal byte by byte, else 0.
+int same_text(const char *a, const char *b);
+
+// Copies the text file `from` to `to` through two 5120-byte buffers from the checked
+// heap ("fbuff", "tbuff"), tracing the copy in the log.  FATAL " Failed to open "
+// with the path, or on a failed write.  Returns 0.
+int file_copy(const char *from, const char *to);
+
+// ---- dates and times --------------------------------------------------------------
+extern const int days_in_month[13];      // index 1..12
+extern const int days_before_month[13];  // index 1..12
+
+// "m/d" of a day of the year; a static buffer that the next call overwrites.  In
+// tolvex a day outside 1..365 is reported as ERROR "invalid day number: " and still
+// converted (0 gives 1/0, 366 gives 12/32).
+const char *day_to_date(int day);
+// Day of the year of month/day, or -1 after an ERROR for an invalid month or day.
+int date_to_day(int month, int day);
+// "m/d" with leading zeros allowed: 0 and the day of the year, or 1 (day 0).
+int parse_date(const char *text, int *day);
+// Reads a token as a date text or a day number 1..365; anything else is reported as
+// ERROR (the token and " is not a valid date") and returns the number read, or 0.
+int read_date(int mode);
+// "hh:mm:ss" of 0..86400 seconds (86400 is 24:00:00); FATAL "invalid time " outside.
+// A static buffer that the next call overwrites.
+const char *sec_to_time(int seconds);
+// Decimal text of `value` in one of two buffers used in turn.
+const char *int_text(long value);
+
+// ---- output files -----------------------------------------------------------------
+// Output files of the weather formats end every line with CR LF on every platform.
+// out_open creates `path` for writing (0, or 1 when it cannot be created);
+// out_line writes one formatted line and its CR LF, out_text a piece of a line and
+// out_end the CR LF that ends it; out_close closes the file.  A
+// write or close that fails ends the run with FATAL "Could not write file: " and the
+// path, so a short file is never left behind as a success.
+FILE *out_open(const char *path);
+void out_line(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void out_text(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void out_end(FILE *f);
+void out_close(FILE *f);

@@ -1,0 +1,8 @@
+// Wfiles - the producers of the time-point section: TMY2 import, E/E import and the
+// template.  Each appends to the open destination stream of Tolvex and writes
+// "Finished <destination>" to the log; any failure ends the run with a FATAL.
+#pragma once
+
+int make_template();
+int import_tmy2();
+int import_ee();
