@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 #include "Heap.h"
@@ -196,6 +197,48 @@ char *self_path(const char *argv0, char *buf, size_t size) {
         buf[0] = '\0';
     }
     return buf;
+}
+
+// ---- the drivers' shared steps ---------------------------------------------------
+int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
+    char exe[kMaxPath], drive[kMaxPath], dir[kMaxPath], base[kMaxPath], extension[kMaxPath];
+    self_path(argv0, exe, sizeof exe);
+    split_path(exe, drive, dir, base, extension);
+    return make_path(out, drive, dir, fname, ext);
+}
+
+int log_open(const char *argv0, const char *base) {
+    char path[kMaxPath];
+    if (exe_sibling(argv0, base, ".LOG", path) != 0) return 1;
+    log_file = fopen(path, "w");
+    if (!log_file) return 1;
+    char status[8];
+    heap_check(__FILE__, __LINE__);
+    heap_report();
+    time_t now = time(nullptr);
+    fprintf(log_file, "Initial %s\n", mem_status(status));
+    fprintf(log_file, "Program:  %s\n", argv0);
+    fprintf(log_file, "   Time:  %s", asctime(localtime(&now)));
+    fflush(log_file);
+    return 0;
+}
+
+int log_close() {
+    char status[8];
+    heap_check(__FILE__, __LINE__);
+    heap_report();
+    fprintf(log_file, "Final %s\n", mem_status(status));
+    bool failed = ferror(log_file) != 0;
+    if (fclose(log_file) != 0) failed = true;
+    log_file = nullptr;
+    return failed ? 1 : 0;
+}
+
+int box_switch(const char *arg) {
+    static const char *const kSwitches[] = {"-d", "-D", "/d", "/D"};
+    for (const char *s : kSwitches)
+        if (strcmp(arg, s) == 0) return 1;
+    return 0;
 }
 
 // ---- heap report ------------------------------------------------------------------

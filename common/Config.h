@@ -77,6 +77,20 @@ int make_path(char *path, const char *drive, const char *dir, const char *fname,
 // Returns `buf` (of `size` characters); an empty text when neither fits.
 char *self_path(const char *argv0, char *buf, size_t size);
 
+// ---- the drivers' shared steps ------------------------------------------------------
+// The path of `fname` + `ext` in the folder of the running executable, into `out`
+// (kMaxPath); 1 when it does not fit.
+int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
+// Opens the log `base`.LOG beside the executable as log_file, replacing an older one,
+// and writes its head: heap report, "Initial ", "Program:  " with `argv0` and
+// "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
+int log_open(const char *argv0, const char *base);
+// Writes the closing heap report and "Final ", and closes the log.  Returns the exit
+// status of a normal end: 0, or 1 when the log could not be written completely.
+int log_close();
+// 1 when `arg` asks for message boxes: exactly "-d", "-D", "/d" or "/D".
+int box_switch(const char *arg);
+
 // Writes an empty text into `buf` and returns it (the log's "Initial " / "Final ").
 char *mem_status(char *buf);
 

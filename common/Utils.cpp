@@ -54,6 +54,14 @@ void unxt_close() {
 
 int unxt_eof() { return _UNXT && feof(_UNXT); }
 
+UnxtMark unxt_mark() { return {ftell(_UNXT), at_line_start}; }
+
+void unxt_return(const UnxtMark &mark) {
+    if (mark.offset < 0 || fseek(_UNXT, mark.offset, SEEK_SET) != 0)
+        MSG(FATAL, "Problem while positioning _UNXT");
+    at_line_start = mark.at_line_start;
+}
+
 char *unxt_line(char *buf, int size) {
     int n = 0;
     for (;;) {
@@ -269,6 +277,18 @@ float read_float(int mode) {
 
 const char *last_token() { return token; }
 
+char *prompt_line(const char *prompt, char *buf, int size) {
+    fputs(prompt, stderr);
+    fflush(stderr);
+    if (!fgets(buf, size, stdin)) buf[0] = '\0';
+    size_t n = strlen(buf);
+    bool whole = n > 0 && buf[n - 1] == '\n';
+    if (whole) buf[--n] = '\0';
+    if (n > 0 && buf[n - 1] == '\r') buf[--n] = '\0';
+    if (!whole && (int)n == size - 1) MSG(FATAL, "Buffer overflow: ", buf);
+    return buf;
+}
+
 int same_text(const char *a, const char *b) { return strcmp(a, b) == 0; }
 
 // ---- dates and times --------------------------------------------------------------
@@ -455,4 +475,80 @@ int file_copy(const char *from, const char *to) {
     fre_e(fbuff, kCopyBufferSize, "fbuff");
     if (failed) MSG(FATAL, "Could not write file: ", to);
     return 0;
+}
+
+// ---- record fields ----------------------------------------------------------------
+static bool is_blank(int c) { return c == ' ' || c == '\t'; }
+
+// Skips the rest of the current line, however long, and marks a line start.
+static void skip_line() {
+    int c;
+    do {
+        c = unxt_getc();
+    } while (c != EOF && !is_line_end(c));
+    at_line_start = true;
+}
+
+// at_line_start doubles as "the current record has ended": it is set by the line end
+// (or end of file) that ends a field and cleared by the comma that ends one.
+char *next_field(char *buf, int mode, int size) {
+    if (buf) buf[0] = '\0';
+    if (mode == TOK_NEWLINE) {
+        if (!at_line_start) skip_line();
+    } else if (at_line_start) {
+        return nullptr;  // the record ended before this field
+    }
+
+    int c = unxt_getc();
+    while (is_blank(c) || c == '\0') c = unxt_getc();
+    if (c == EOF) {
+        at_line_start = true;
+        return nullptr;
+    }
+
+    int n = 0;     // characters stored
+    int kept = 0;  // characters up to the last one that is not a blank
+    for (;; c = unxt_getc()) {
+        if (c == EOF || is_line_end(c)) {
+            at_line_start = true;
+            break;
+        }
+        if (c == ',') {
+            at_line_start = false;
+            break;
+        }
+        if (c == '\0' || !buf) continue;
+        buf[n++] = (char)c;
+        if (!is_blank(c)) kept = n;
+        if (n >= size) {
+            buf[size - 1] = '\0';
+            MSG(FATAL, "Buffer overflow: ", buf);
+        }
+    }
+    if (buf) buf[kept] = '\0';
+    return buf;
+}
+
+int field_int(int mode) {
+    next_field(token, mode, kTokenSize);
+    int v;
+    if (parse_decimal(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
+    return v;
+}
+
+float field_float(int mode) {
+    next_field(token, mode, kTokenSize);
+    float v = 0;
+    // parse_float takes an empty text as 0 by the token rules; a field is stricter.
+    if (token[0] == '\0' || parse_float(token, &v) != 0) {
+        MSG(ERROR, "Bad float value: ", token);
+        v = 0;
+    }
+    return v;
+}
+
+void unxt_rewind() {
+    if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG(FATAL, "Problem while rewinding _UNXT");
+    clearerr(_UNXT);
+    at_line_start = true;
 }

@@ -31,6 +31,13 @@ int unxt_open(const char *path, int how, const char *file, int line);
 void unxt_close();
 // 1 when the input unit has reached its end.
 int unxt_eof();
+// The input unit's position and line-start state, to read a stretch of it again.
+struct UnxtMark {
+    long offset;
+    bool at_line_start;
+};
+UnxtMark unxt_mark();
+void unxt_return(const UnxtMark &mark);
 
 // Reads one line (at most size - 2 characters) into `buf` without its line end.
 // Returns `buf`, or null at end of file (tolvex: `buf` holds what was read; renval:
@@ -61,6 +68,11 @@ float read_float(int mode);
 int read_decimal(int mode);
 // The token buffer of the typed readers (the last token scanned).
 const char *last_token();
+
+// Writes `prompt` to the standard error stream and reads one line of the standard
+// input into `buf` (`size` characters) without its line end.  A longer answer ends
+// the run with FATAL "Buffer overflow: ".  Returns `buf` (empty at end of input).
+char *prompt_line(const char *prompt, char *buf, int size);
 
 // 1 when the texts are equal byte by byte, else 0.
 int same_text(const char *a, const char *b);
@@ -103,3 +115,31 @@ void out_line(FILE *f, const char *format, ...) __attribute__((format(printf, 2,
 void out_text(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void out_end(FILE *f);
 void out_close(FILE *f);
+
+// ---- record fields ----------------------------------------------------------------
+// Data records of comma-separated sources are read field by field through the input
+// unit (echoed like every read).  Each comma ends exactly one field; a field's text is
+// taken whole, so "*" and "!" are ordinary characters in it; blanks and tabs around it
+// are dropped and NUL is ignored.  A line end (or the end of the file) ends the field
+// and the record: later fields of that record are missing until TOK_NEWLINE starts
+// the next one.
+
+// Reads one field into `buf` of `size` characters.  `mode` TOK_NEWLINE: the first
+// field of the next line (the rest of the current line, of any length, is skipped
+// first unless the unit is at a line start); TOK_NEXT: the next field of the current
+// record.  With `buf` null the field is skipped without being stored.  Returns `buf`,
+// or null for a missing field (the record has ended, or the file ended before the
+// field began) with `buf` empty.  FATAL "Buffer overflow: " when a stored field does
+// not fit.
+char *next_field(char *buf, int mode, int size);
+// Typed field readers: the next field in `mode` as a decimal integer (parse_decimal:
+// leading zeros allowed, -32768..32767) or as a float (parse_float).  An empty or
+// missing field is not a number.  A bad field is reported as ERROR ("Bad integer: "
+// or "Bad float value: " and the field text, which ends the message when empty) and
+// reads as 0; the caller checks the error count.  The text stays in last_token().
+int field_int(int mode);
+float field_float(int mode);
+
+// Returns the input unit to the start of its file, at a line start.  FATAL "Problem
+// while rewinding _UNXT" when the stream cannot be positioned.
+void unxt_rewind();

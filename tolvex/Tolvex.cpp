@@ -2,7 +2,6 @@
 #include "Tolvex.h"
 
 #include <cstring>
-#include <ctime>
 
 #include "Config.h"
 #include "Heap.h"
@@ -106,50 +105,15 @@ int write_weather_head() {
 }
 
 // ---- driver -----------------------------------------------------------------------
-// The message switch: exactly one of these as the second argument asks for boxes.
-static bool box_switch(const char *arg) {
-    static const char *const kSwitches[] = {"-d", "-D", "/d", "/D"};
-    for (const char *s : kSwitches)
-        if (same_text(arg, s)) return true;
-    return false;
-}
-
-// Reads the control-file path typed after the prompt, without its line end.
-static void prompt_path(char *path) {
-    fputs("Enter data file name:  ", stderr);
-    fflush(stderr);
-    if (!fgets(path, kMaxPath, stdin)) path[0] = '\0';
-    size_t n = strlen(path);
-    bool whole = n > 0 && path[n - 1] == '\n';
-    if (whole) path[--n] = '\0';
-    if (n > 0 && path[n - 1] == '\r') path[--n] = '\0';
-    if (!whole && n == kMaxPath - 1) MSG(FATAL, "Buffer overflow: ", path);
-}
-
 int tolvex_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "tolvex";
 
-    // 1. The log beside the executable; without it the run ends silently.
-    char exe[kMaxPath], drive[kMaxPath], dir[kMaxPath], fname[kMaxPath], ext[kMaxPath];
-    char log_path[kMaxPath];
-    self_path(argv0, exe, sizeof exe);
-    split_path(exe, drive, dir, fname, ext);
-    if (make_path(log_path, drive, dir, "TOLVEX", ".LOG") != 0) return 1;
-    log_file = fopen(log_path, "w");
-    if (!log_file) return 1;
-
-    // 2., 3. Heap report and the head lines of the log.
-    char status[8];
-    heap_check(__FILE__, __LINE__);
-    heap_report();
-    time_t now = time(nullptr);
-    fprintf(log_file, "Initial %s\n", mem_status(status));
-    fprintf(log_file, "Program:  %s\n", argv0);
-    fprintf(log_file, "   Time:  %s", asctime(localtime(&now)));
-    fflush(log_file);
+    // 1. - 3. The log beside the executable and its head; without a log the run ends
+    // silently.
+    if (log_open(argv0, "TOLVEX") != 0) return 1;
 
     // 4. Where messages go besides the log.
-    msg_setup(argc > 2 && box_switch(argv[2]) ? 1 : 0);
+    msg_setup(argc > 2 && box_switch(argv[2]));
 
     // 5. The control file's path.
     char control[kMaxPath];
@@ -157,7 +121,7 @@ int tolvex_main(int argc, char **argv) {
         if (strlen(argv[1]) >= sizeof control) MSG(FATAL, "Buffer overflow: ", argv[1]);
         strcpy(control, argv[1]);
     } else {
-        prompt_path(control);
+        prompt_line("Enter data file name:  ", control, sizeof control);
     }
 
     // 6. - 8. Settings, head and day section, then the producer for the file type.
@@ -173,14 +137,6 @@ int tolvex_main(int argc, char **argv) {
         MSG(FATAL, "Unrecognized file type: ", settings.file_type);
     }
 
-    // 9. Closing heap report.
-    heap_check(__FILE__, __LINE__);
-    heap_report();
-    fprintf(log_file, "Final %s\n", mem_status(status));
-    if (fclose(log_file) != 0) {
-        log_file = nullptr;
-        return 1;
-    }
-    log_file = nullptr;
-    return 0;
+    // 9. Closing heap report and "Final ".
+    return log_close();
 }

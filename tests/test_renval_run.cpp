@@ -1,0 +1,231 @@
+// renval as a whole program: the upgrade of 1.0 files, the species file, the work file
+// and every way a run can stop.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "MoistAir.h"
+#include "support.h"
+
+namespace {
+
+const std::string kHandDir = std::string(TESTS_DIR) + "/data/";
+
+std::string control_file(const std::string &old_path, const std::string &description = "") {
+    return old_path + "\r\nnew.wth\r\nnew.ctm\r\n" + description + "\r\n";
+}
+
+// A 1.0 file of hourly data: `species` names (may be empty), days first..last.
+std::string old_file(const std::string &species, int first, int last, float conc = 0.001f) {
+    int n = 0;
+    for (size_t p = 0; (p = species.find_first_not_of(' ', p)) != std::string::npos;
+         p = species.find(' ', p))
+        ++n;
+    std::string text = "Generated 1.0 file\n" + std::to_string(n) + "\n" + species + "\n" +
+                       std::to_string(first) + " " + std::to_string(last) + "\n";
+    char line[256];
+    for (int day = first;; day = day % 365 + 1) {
+        snprintf(line, sizeof line, "%d 0 0 %d %d 0 283.15\n", day, day % 7 + 1, day % 7 + 1);
+        text += line;
+        for (int t = 0; t <= 86400; t += 3600) {
+            snprintf(line, sizeof line, "%d %.2f 101325 3.5 %d 100 50 260 0 1", t,
+                     273.15 + (t / 3600) * 0.5, t / 3600 * 10);
+            text += line;
+            for (int i = 0; i < n; ++i) {
+                snprintf(line, sizeof line, " %g", conc * (i + 1));
+                text += line;
+            }
+            text += "\n";
+        }
+        if (day == last) break;
+    }
+    return text;
+}
+
+struct Upgrade {
+    TempDir dir;
+    RunResult result;
+    std::string log() const { return read_file(dir / "RENVAL.LOG"); }
+    std::string wth() const { return read_file(dir / "new.wth"); }
+    std::string ctm() const { return read_file(dir / "new.ctm"); }
+
+    explicit Upgrade(const std::string &old_text, const std::string &control = control_file("old.wth")) {
+        write_file(dir / "old.wth", old_text);
+        write_file(dir / "data.dat", control);
+        result = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
+    }
+};
+
+std::vector<std::string> time_points(const std::string &wth) {
+    std::vector<std::string> lines = split_lines(wth), points;
+    bool in = false;
+    for (const std::string &l : lines) {
+        if (in) points.push_back(l);
+        if (l.rfind("!Date\tTime", 0) == 0) in = true;
+    }
+    return points;
+}
+
+}  // namespace
+
+TEST(RenvalRun, UpgradeMatchesHandWrittenFilesByteForByte) {
+    Upgrade run(read_file(kHandDir + "upgrade_10.wth"));
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    EXPECT_EQ(run.wth(), read_file(kHandDir + "upgrade.wth"));
+    EXPECT_EQ(run.ctm(), read_file(kHandDir + "upgrade.ctm"));
+
+    std::string log = run.log();
+    for (const char *expected :
+         {"old weather file:  old.wth\nnew weather file:  new.wth\ncontaminant file:  new.ctm\n"
+          "\nReading weather file: old.wth\nalc_e    12 bytes at [",
+          "] for: cdat\nalc_e    24 bytes at [", "] for: names\nalc_e    42 bytes at [",
+          "file_copy\n  from ", "/WEATHER.TMP\n  to new.wth\nalc_e  5120 bytes at [",
+          "] for: fbuff\nalc_e  5120 bytes at [", "] for: tbuff\nfre_e  5120 bytes at [",
+          "] for: fbuff\nThe heap is empty.\nHeap: loc, size, used?\nFinal \n"})
+        EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n---\n" << log;
+}
+
+TEST(RenvalRun, HumidityFromH2OOrFromHalfSaturation) {
+    // No species: no species file, not even over an older one; Hr at 50 % RH.
+    TempDir keep;
+    Upgrade none(old_file("", 1, 1));
+    ASSERT_EQ(none.result.status, 0) << none.result.err;
+    EXPECT_FALSE(file_exists(none.dir / "new.ctm"));
+    char expected[32];
+    snprintf(expected, sizeof expected, "%.3f",
+             (double)(1000.0L * humidity_ratio_rh(273.15f, 0.5f, 101325.0f)));
+    std::string first = time_points(none.wth())[0];
+    EXPECT_NE(first.find(std::string("\t") + expected + "\t"), std::string::npos) << first;
+
+    // "h2o" is not water vapour.
+    Upgrade lower(old_file("h2o", 1, 1));
+    EXPECT_EQ(time_points(lower.wth())[0], first);
+
+    // An H2O mass fraction of 0.01 gives 1000 x / (1 - x) = 10.101 g/kg.
+    Upgrade water(old_file("CO2 H2O SF6", 1, 1, 0.005f));
+    EXPECT_NE(time_points(water.wth())[0].find("\t10.101\t"), std::string::npos);
+    std::vector<std::string> ctm = split_lines(water.ctm());
+    EXPECT_EQ(ctm[4], "3\t!number of species\r");
+    EXPECT_EQ(ctm[8], "!Date\tTime\tCO2\tH2O\tSF6\r");
+    EXPECT_EQ(ctm[9], "1/1\t00:00:00\t0.005\t0.01\t0.015\r");
+}
+
+TEST(RenvalRun, DaysOverTheYearEndKeepOnlyTheFirstMidnight) {
+    Upgrade run(old_file("CO2", 364, 2));
+    ASSERT_EQ(run.result.status, 0) << run.result.err;
+    std::vector<std::string> points = time_points(run.wth());
+    ASSERT_EQ(points.size(), 1u + 24 * 4);
+    EXPECT_EQ(points[0].substr(0, 15), "12/30\t00:00:00\t");
+    EXPECT_EQ(points[24].substr(0, 15), "12/30\t24:00:00\t");
+    EXPECT_EQ(points[25].substr(0, 15), "12/31\t01:00:00\t");
+    EXPECT_EQ(points[49].substr(0, 13), "1/1\t01:00:00\t");
+    EXPECT_EQ(points.back().substr(0, 13), "1/2\t24:00:00\t");
+    // The species file has the same time points in the same order.
+    std::vector<std::string> species = time_points(run.ctm());
+    ASSERT_EQ(species.size(), points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        EXPECT_EQ(species[i].substr(0, species[i].find('\t', 6)), points[i].substr(0, points[i].find('\t', 6)));
+    std::vector<std::string> days = split_lines(run.wth());
+    EXPECT_EQ(days[5], "12/30\t1\t1\t0\t283.15\r");
+    EXPECT_EQ(days[8], "1/2\t3\t3\t0\t283.15\r");
+}
+
+TEST(RenvalRun, DescriptionAndPaths) {
+    // The control file's description wins over the title; the new path may be the old.
+    TempDir dir;
+    write_file(dir / "w.wth", old_file("", 5, 5));
+    write_file(dir / "data.dat", "w.wth\nw.wth\nw.ctm\nMy description");
+    RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines = split_lines(read_file(dir / "w.wth"));
+    EXPECT_EQ(lines[0], "WeatherFile Ventora 2.0\r");
+    EXPECT_EQ(lines[1], "My description\r");
+    EXPECT_EQ(time_points(read_file(dir / "w.wth")).size(), 25u);
+}
+
+TEST(RenvalRun, PromptsForThreePathsWithoutArguments) {
+    TempDir dir;
+    write_file(dir / "old.wth", old_file("", 1, 1));
+    RunResult r = run_program(RENVAL_EXE, dir.path(), {}, "old.wth\nnew.wth\nnew.ctm\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Enter name of old weather file:  Enter name of new weather file:  "
+                     "Enter name of contaminant file:  ");
+    EXPECT_EQ(split_lines(read_file(dir / "new.wth"))[1], "Generated 1.0 file\r");
+}
+
+TEST(RenvalRun, FailuresEndWithStatusOneAndTheirMessage) {
+    std::string good = old_file("CO2", 1, 2);
+    auto replace = [&](const std::string &from, const std::string &to) {
+        std::string t = good;
+        return t.replace(t.find(from), from.size(), to);
+    };
+    struct Row {
+        const char *what;
+        std::string old_text, control;
+        const char *message;
+    } rows[] = {
+        {"no 1.0 file", good, control_file("missing.wth"), "FATAL  Could not open file: missing.wth\n"},
+        {"short control file", good, "old.wth\r\nnew.wth\r\n", "FATAL End of file\n"},
+        {"1.0 file ends early", good.substr(0, good.size() / 2), control_file("old.wth"),
+         "FATAL End of file\n"},
+        {"bad count", replace("\n1\nCO2", "\nx\nCO2"), control_file("old.wth"),
+         "ERROR Bad integer: x\nERROR Bad integer: CO2\nFATAL Run terminated because of input errors\n"},
+        {"bad day line", replace("283.15", "warm"), control_file("old.wth"),
+         "ERROR Bad float value: warm\nFATAL Run terminated because of input errors\n"},
+        {"bad time point", replace("101325", "1e999"), control_file("old.wth"),
+         "ERROR Bad float value: 1e999\nFATAL Run terminated because of input errors\n"},
+        {"time beyond the day", replace("\n3600 ", "\n90000 "), control_file("old.wth"),
+         "FATAL invalid time \n"},
+        {"error on the last line", good.substr(0, good.size() - 2) + "x\n", control_file("old.wth"),
+         "ERROR Bad float value: 0.00x\nFATAL Error during conversion, call Pellimor\n"},
+        {"negative count", replace("\n1\nCO2", "\n-2\nCO2"), control_file("old.wth"),
+         "FATAL Max index(-2) < min index(1): cdat\n"},
+        {"long name", replace("\n1\nCO2", "\n1\nABCDEFGHIJKLMN"), control_file("old.wth"),
+         "FATAL Buffer overflow: ABCDEFGHIJKLM\n"},
+        {"species file", good, "old.wth\nnew.wth\nmissing/new.ctm\n\n",
+         "FATAL Could not open contaminant file: missing/new.ctm\n"},
+    };
+    for (const Row &row : rows) {
+        TempDir dir;
+        write_file(dir / "old.wth", row.old_text);
+        write_file(dir / "new.wth", "older file");
+        write_file(dir / "data.dat", row.control);
+        RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
+        EXPECT_EQ(r.status, 1) << row.what;
+        EXPECT_EQ(r.err, row.message) << row.what;
+        EXPECT_EQ(read_file(dir / "new.wth"), "older file") << row.what;
+        EXPECT_EQ(read_file(dir / "RENVAL.LOG").find("Final"), std::string::npos) << row.what;
+    }
+}
+
+TEST(RenvalRun, UncreatableWorkFileEndsTheRun) {
+    TempDir dir;
+    write_file(dir / "old.wth", old_file("", 1, 1));
+    write_file(dir / "data.dat", control_file("old.wth"));
+    ASSERT_EQ(system(("mkdir '" + (dir / "WEATHER.TMP") + "'").c_str()), 0);
+    RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("FATAL Could not open temporary file: ", 0), 0u) << r.err;
+    EXPECT_FALSE(file_exists(dir / "new.wth"));
+}
+
+TEST(RenvalRun, TwoRunsAtOnceEachGetTheirOwnConversion) {
+    // Both runs share the work file beside the program; each destination must hold
+    // exactly its own conversion.
+    TempDir dir;
+    write_file(dir / "a.wth", old_file("CO2", 1, 365, 0.001f));
+    write_file(dir / "b.wth", old_file("H2O SF6", 100, 99, 0.002f));
+    write_file(dir / "a.dat", "a.wth\na.new\na.ctm\n\n");
+    write_file(dir / "b.dat", "b.wth\nb.new\nb.ctm\n\n");
+    ASSERT_EQ(run_program(RENVAL_EXE, dir.path(), {"a.dat"}).status, 0);
+    ASSERT_EQ(run_program(RENVAL_EXE, dir.path(), {"b.dat"}).status, 0);
+    std::string a = read_file(dir / "a.new"), b = read_file(dir / "b.new");
+    ASSERT_NE(a, b);
+    for (int round = 0; round < 3; ++round) {
+        std::string cmd = "cd '" + dir.path() + "' && rm -f a.new b.new && "
+                          "(./renval a.dat 2>/dev/null & ./renval b.dat 2>/dev/null & wait)";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+        EXPECT_EQ(read_file(dir / "a.new"), a) << round;
+        EXPECT_EQ(read_file(dir / "b.new"), b) << round;
+    }
+}
