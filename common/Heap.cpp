@@ -2,6 +2,7 @@
 #include "Heap.h"
 
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +10,14 @@
 
 #include "Config.h"
 
-// Live blocks in allocation order: the whole block's address and the caller's size.
+// A block is one request of kLead + size + kGuardSize bytes.  The data area starts
+// kLead bytes in, so that it is aligned for any type as the runtime's own blocks are;
+// the leading guard word fills the 4 bytes right before it and the trailing guard the
+// 4 bytes right after it.  Traces and the heap report show the leading guard's address.
+constexpr size_t kLead = alignof(std::max_align_t);
+static_assert(kLead >= kGuardSize, "the lead must hold the guard word");
+
+// Live blocks in allocation order: the runtime block's address and the caller's size.
 struct LiveBlock {
     unsigned char *start;
     unsigned size;
@@ -35,8 +43,8 @@ static void trace(const char *what, unsigned size, const void *block, const char
 
 void *alc_e(unsigned size, const char *name) {
     if (size == 0) MSG(FATAL, name, " too small to allocate");
-    auto *block = (unsigned char *)malloc((size_t)size + 2 * kGuardSize);
-    trace("alc_e", size, block, name);
+    auto *block = (unsigned char *)malloc(kLead + (size_t)size + kGuardSize);
+    trace("alc_e", size, block ? block + kLead - kGuardSize : nullptr, name);
     if (!block) {
         char status[8];
         if (log_file) {
@@ -45,8 +53,8 @@ void *alc_e(unsigned size, const char *name) {
         }
         MSG(FATAL, "Insufficient memory to allocate: ", name);
     }
-    unsigned char *data = block + kGuardSize;
-    put_guard(block);
+    unsigned char *data = block + kLead;
+    put_guard(data - kGuardSize);
     put_guard(data + size);
     memset(data, 0, size);
     live_blocks.push_back({block, size});
@@ -69,16 +77,16 @@ int guard_check(const void *p, unsigned size, const char *name) {
 
 int fre_e(void *p, unsigned size, const char *name) {
     int bad = guard_check(p, size, name);
-    unsigned char *block = (unsigned char *)p - kGuardSize;
-    trace("fre_e", size, block, name);
-    if (!bad) {
-        for (auto it = live_blocks.begin(); it != live_blocks.end(); ++it) {
-            if (it->start == block) {
-                live_blocks.erase(it);
-                break;
-            }
+    unsigned char *block = (unsigned char *)p - kLead;
+    trace("fre_e", size, (unsigned char *)p - kGuardSize, name);
+    if (bad) return 0;
+    // Only a block of this heap goes back to the runtime.
+    for (auto it = live_blocks.begin(); it != live_blocks.end(); ++it) {
+        if (it->start == block) {
+            live_blocks.erase(it);
+            free(block);
+            break;
         }
-        free(block);
     }
     return 0;
 }
@@ -96,7 +104,7 @@ void *alc_vec(int lo, int hi, int elsize, const char *name) {
         MSG(FATAL, text);
     }
     long long bytes = ((long long)hi - lo + 1) * elsize;
-    if (bytes <= 0 || bytes > UINT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
+    if (bytes < 0 || bytes > UINT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
     return shift(alc_e((unsigned)bytes, name), -(long long)lo, elsize);
 }
 
@@ -128,6 +136,7 @@ int heap_block_count() { return (int)live_blocks.size(); }
 
 HeapBlock heap_block(int index) {
     const LiveBlock &b = live_blocks[(size_t)index];
-    bool sound = guard_intact(b.start) && guard_intact(b.start + kGuardSize + b.size);
-    return {b.start, b.size + 2 * kGuardSize, sound};
+    const unsigned char *data = b.start + kLead;
+    bool sound = guard_intact(data - kGuardSize) && guard_intact(data + b.size);
+    return {data - kGuardSize, b.size + 2 * kGuardSize, sound};
 }

@@ -33,7 +33,7 @@ void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name)
 int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char *name);
 
 // The live blocks, for the heap report: index 0..heap_block_count()-1 in allocation
-// order; `start` is the whole block (the leading guard), `size` its bytes with guards.
+// order; `start` is the leading guard word, `size` the bytes with both guards.
 struct HeapBlock {
     const void *start;
     unsigned size;
