@@ -3,7 +3,8 @@
 # Runs as root or through sudo; does nothing when everything is there.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev
+          qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
