@@ -207,10 +207,11 @@ int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out
     return make_path(out, drive, dir, fname, ext);
 }
 
+static char log_path[kMaxPath];  // for the message when the log cannot be written
+
 int log_open(const char *argv0, const char *base) {
-    char path[kMaxPath];
-    if (exe_sibling(argv0, base, ".LOG", path) != 0) return 1;
-    log_file = fopen(path, "w");
+    if (exe_sibling(argv0, base, ".LOG", log_path) != 0) return 1;
+    log_file = fopen(log_path, "w");
     if (!log_file) return 1;
     char status[8];
     heap_check(__FILE__, __LINE__);
@@ -231,7 +232,9 @@ int log_close() {
     bool failed = ferror(log_file) != 0;
     if (fclose(log_file) != 0) failed = true;
     log_file = nullptr;
-    return failed ? 1 : 0;
+    // A log cut short is no normal end: the message reaches the console at least.
+    if (failed) MSG(FATAL, "Could not write file: ", log_path);
+    return 0;
 }
 
 int box_switch(const char *arg) {

@@ -86,7 +86,8 @@ int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out
 // "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
 int log_open(const char *argv0, const char *base);
 // Writes the closing heap report and "Final ", and closes the log.  Returns the exit
-// status of a normal end: 0, or 1 when the log could not be written completely.
+// status of a normal end, 0; a log that could not be written completely ends the run
+// with FATAL "Could not write file: " and its path instead.
 int log_close();
 // 1 when `arg` asks for message boxes: exactly "-d", "-D", "/d" or "/D".
 int box_switch(const char *arg);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 
 #include "MoistAir.h"
 #include "support.h"
@@ -227,5 +228,32 @@ TEST(RenvalRun, TwoRunsAtOnceEachGetTheirOwnConversion) {
         ASSERT_EQ(system(cmd.c_str()), 0);
         EXPECT_EQ(read_file(dir / "a.new"), a) << round;
         EXPECT_EQ(read_file(dir / "b.new"), b) << round;
+    }
+}
+
+TEST(RenvalRun, AWriteThatFailsIsNeverASuccess) {
+    std::string old_text = old_file("CO2", 1, 3);
+    struct Row {
+        const char *what, *control, *link;  // link: the work file made a full device
+        std::string message;
+    } rows[] = {
+        {"weather file", "old.wth\n/dev/full\nnew.ctm\n\n", nullptr,
+         "FATAL Could not write file: /dev/full\n"},
+        {"species file", "old.wth\nnew.wth\n/dev/full\n\n", nullptr,
+         "FATAL Could not write file: /dev/full\n"},
+        {"work file", "old.wth\nnew.wth\nnew.ctm\n\n", "WEATHER.TMP", "/WEATHER.TMP\n"},
+    };
+    for (const Row &row : rows) {
+        TempDir dir;
+        write_file(dir / "old.wth", old_text);
+        write_file(dir / "data.dat", row.control);
+        if (row.link) {
+            ASSERT_EQ(symlink("/dev/full", (dir / row.link).c_str()), 0);
+        }
+        RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
+        EXPECT_EQ(r.status, 1) << row.what;
+        EXPECT_EQ(r.err.rfind("FATAL Could not write file: ", 0), 0u) << row.what << r.err;
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.what << r.err;
+        EXPECT_FALSE(file_exists(dir / "new.wth")) << row.what;
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <unistd.h>
 
 #include "support.h"
 
@@ -190,4 +191,19 @@ TEST(TolvexRun, MessageSwitchChoosesBoxOrConsole) {
         Conversion console(control("tmy2", "1/1 1/1"), {"data.dat", other});
         EXPECT_EQ(console.result.err, "FATAL Unrecognized file type: tmy2\n") << other;
     }
+}
+
+TEST(TolvexRun, AWriteThatFailsIsNeverASuccess) {
+    // A full device as the weather file.
+    Conversion full("T\r\nx\r\nTEMPLATE\r\n/dev/full\r\n1/1 12/31\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
+    EXPECT_EQ(full.result.status, 1);
+    EXPECT_EQ(full.result.err, "FATAL Could not write file: /dev/full\n");
+
+    // A full device as the log: the weather file is complete, but the run is no success.
+    TempDir dir;
+    ASSERT_EQ(symlink("/dev/full", (dir / "TOLVEX.LOG").c_str()), 0);
+    write_file(dir / "data.dat", control("TEMPLATE", "1/1 1/1"));
+    RunResult r = run_program(TOLVEX_EXE, dir.path(), {"data.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "FATAL Could not write file: " + dir.path() + "/TOLVEX.LOG\n");
 }
