@@ -1,0 +1,350 @@
+// The main window, driven through its controls with messages recorded and file dialogs
+// answered in advance: start-up, layout, conversion types, source and destination,
+// calendar and special days, daylight saving, accessible names and closing.
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "Dialogs.h"
+#include "Twips.h"
+#include "frmWeather.h"
+
+namespace {
+
+const char *const kBoxes[] = {"txtSourceFile", "txtDescription", "txtWeatherDestination",
+                              "txtContaminantDestination"};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        set_message_handler([this](QWidget *, const QString &text) { messages << text; });
+        set_file_dialog_handler([this](QWidget *, FileDialogKind kind, const QString &filter) {
+            dialogs << QString("%1 %2").arg(kind == FileDialogKind::Open ? "open" : "save", filter);
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        });
+        window = std::make_unique<frmWeather>();
+    }
+    void TearDown() override {
+        window.reset();
+        set_message_handler({});
+        set_file_dialog_handler({});
+    }
+
+    template <class W = QWidget>
+    W *find(const std::string &name) const {
+        W *w = window->findChild<W *>(QString::fromStdString(name));
+        if (!w) ADD_FAILURE() << "no control " << name;
+        return w;
+    }
+    QString text(const char *name) const { return find<QLineEdit>(name)->displayText(); }
+    void click(const std::string &name) const { find<QAbstractButton>(name)->click(); }
+    // Clicks `button` with `path` as its file dialog's answer (empty: cancelled).
+    void choose(const char *button, const QString &path) {
+        answers << path;
+        click(button);
+    }
+    QString file(const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    QString cell(int k) const { return find<QAbstractButton>("cmdDay_" + std::to_string(k))->text(); }
+    void pick(int k) const { click("cmdDay_" + std::to_string(k)); }
+    void add(const char *type) const {
+        find<QComboBox>("cboDayType")->setCurrentText(type);
+        click("cmdAddSpecialDate");
+    }
+    QStringList rows() const {
+        QStringList out;
+        auto *list = find<QTreeWidget>("ltvSpecialDays");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            out << list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(1);
+        return out;
+    }
+    // Own enabled state, whatever the frames around it.
+    static bool own_enabled(const QWidget *w) { return !w->testAttribute(Qt::WA_ForceDisabled); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<frmWeather> window;
+    QStringList messages, answers, dialogs;
+};
+
+}  // namespace
+
+TEST_F(WindowTest, StartsWithTheUpgradeSelectedAndTheDateFramesDisabled) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Weather v" WEATHER_VERSION));
+    EXPECT_TRUE(find<QRadioButton>("optWTH1_2")->isChecked());
+    for (const char *name : kBoxes) EXPECT_EQ(text(name), "") << name;
+    EXPECT_EQ(text("txtStartDate") + text("txtEndDate"), "__/____/__");
+    EXPECT_EQ(text("txtDSLStart") + text("txtDSLEnd"), "01/0101/01");
+    EXPECT_EQ(find<QComboBox>("cboDayType")->currentText(), "8");
+    EXPECT_EQ(find<QComboBox>("cboFirstDay")->currentText(), "Sunday");
+    EXPECT_EQ(text("txtDate"), "1/1");
+    EXPECT_TRUE(cell(0) == "1" && cell(30) == "31" && cell(31).isEmpty());
+    EXPECT_TRUE(window->help_file().endsWith("/weather.chm"));
+    for (const char *name : {"frmDates", "frmDSL", "chkDaylightSavings", "txtDSLStart", "lblDSLEnd",
+                             "frmSpecial", "lblStartDate", "cmdViewLogFile", "cmdAddSpecialDate",
+                             "cmdRemoveSpecialDate"})
+        EXPECT_FALSE(own_enabled(find(name))) << name;
+    // Unlike after a switch to the upgrade, these are enabled inside their disabled frames.
+    for (const char *name : {"txtStartDate", "txtEndDate", "cboFirstDay", "cmdPrevious"})
+        EXPECT_TRUE(own_enabled(find(name)) && !find(name)->isEnabled()) << name;
+    EXPECT_TRUE(find("cmdBrowseSourceFile")->isEnabled());
+}
+
+TEST_F(WindowTest, LayoutIsInTwipsOnAFixedWindowInTabIndexOrder) {
+    const int dx = window->logicalDpiX(), dy = window->logicalDpiY();
+    auto at = [&](int l, int t, int w, int h) { return twips_rect(l, t, w, h, dx, dy); };
+    EXPECT_EQ(window->centralWidget()->size(), at(0, 0, 7935, 7755).size());
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(find("frmDestination")->geometry(), at(2880, 840, 5055, 2175));
+    EXPECT_EQ(find("txtDSLEnd")->geometry(), at(1200, 840, 615, 315));
+    EXPECT_EQ(find("cmdDay_36")->geometry(), at(900, 3300, 375, 375));  // row 5, Monday
+
+    QStringList days;
+    for (int i = 0; i < 7; ++i) days << find<QComboBox>("cboFirstDay")->itemText(i);
+    EXPECT_EQ(days.join(','), "Sunday,Monday,Tuesdsay,Wednesday,Thursday,Friday,Saturday");
+    EXPECT_EQ(find<QAbstractButton>("cmdAddSpecialDate")->text(), "Add ");
+    EXPECT_EQ(find<QAction>("mnuFileExit")->text(), "E&xit");
+
+    // The controls with a tab index come in its order; the date and calendar controls
+    // between the destination and "Run".
+    const QStringList numbered = {"optWTH1_2", "optTmyWth", "optTemplate", "txtSourceFile",
+                                  "cmdBrowseSourceFile", "txtDescription", "txtWeatherDestination",
+                                  "cmdSaveWeather", "txtContaminantDestination", "txtStartDate",
+                                  "cboDayType", "cmdConvert", "cmdViewLogFile", "optEnergyplus"};
+    QStringList seen;
+    QWidget *w = find("optWTH1_2");
+    do {
+        if (numbered.contains(w->objectName())) seen << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != find("optWTH1_2"));
+    EXPECT_EQ(seen, numbered);
+}
+
+TEST_F(WindowTest, EachTypeEnablesItsRowAndTheSwitchEmptiesTheBoxesButKeepsThePaths) {
+    click("optTmyWth");
+    choose("cmdBrowseSourceFile", file("a.tm2", "Boulder\r\n"));
+    choose("cmdSaveWeather", dir.filePath("out.wth"));
+    const WindowPaths before = window->paths();
+    const struct {
+        const char *option;
+        bool source, dates;
+        int topic;
+    } types[] = {{"optWTH1_2", true, false, 400}, {"optEnergyplus", true, true, 200},
+                 {"optTemplate", false, true, 500}, {"optTmyWth", true, true, 300}};
+    for (const auto &type : types) {
+        find<QCheckBox>("chkDaylightSavings")->setChecked(true);
+        find<QLineEdit>("txtDescription")->setText("typed");
+        click(type.option);
+        EXPECT_EQ(own_enabled(find("cmdBrowseSourceFile")), type.source) << type.option;
+        for (const char *name : {"frmDSL", "frmDates", "lblStartDate", "cboFirstDay", "chkDaylightSavings",
+                                 "cmdNext", "ltvSpecialDays", "cmdRemoveSpecialDate", "txtEndDate",
+                                 "cboDayType", "cmdDay_0"})
+            EXPECT_EQ(find(name)->isEnabled(), type.dates) << type.option << " " << name;
+        for (const char *name : kBoxes) EXPECT_EQ(text(name), "") << type.option << " " << name;
+        EXPECT_EQ(window->property("HelpContextID").toInt(), type.topic);
+        // Daylight saving goes off; its boxes are left to its own switch.
+        EXPECT_FALSE(find<QCheckBox>("chkDaylightSavings")->isChecked());
+        EXPECT_FALSE(find("txtDSLStart")->isEnabled());
+        EXPECT_EQ(text("txtDSLStart"), "01/01");
+    }
+    EXPECT_EQ(window->paths().SourceTmy2Path, before.SourceTmy2Path);
+    EXPECT_EQ(window->paths().WeatherPath, before.WeatherPath);
+
+    find<QLineEdit>("txtDescription")->setText("kept");
+    click("optTmyWth");  // the type already selected: no switch
+    EXPECT_EQ(text("txtDescription"), "kept");
+}
+
+TEST_F(WindowTest, SourceProposesItsFirstLineAndStoresThePathPerType) {
+    click("optTmyWth");
+    const QString tm2 = file("a.tm2", " 94018 BOULDER  CO  -7 N 40\r\n85 1 1 1\r\n");
+    choose("cmdBrowseSourceFile", tm2);
+    EXPECT_EQ(dialogs, QStringList{"open TMY2 Files (*.tm2)|*.tm2"});
+    EXPECT_EQ(text("txtDescription"), " 94018 BOULDER  CO  -7 N 40");
+    EXPECT_EQ(text("txtSourceFile"), tm2);
+    EXPECT_EQ(window->paths().SourceTmy2Path, tm2);
+
+    // A 2.0 weather file is left to the converter under TMY2.
+    const QString v20 = file("new.wth", "WeatherFile Ventora 2.0\r\n");
+    choose("cmdBrowseSourceFile", v20);
+    EXPECT_EQ(text("txtDescription"), "WeatherFile Ventora 2.0");
+    EXPECT_TRUE(messages.isEmpty());
+
+    // An empty file: the message, and the earlier choice stays.
+    choose("cmdBrowseSourceFile", file("empty.tm2", ""));
+    EXPECT_EQ(messages, QStringList{"There is an Error. Header Too Large. "});
+    EXPECT_EQ(text("txtSourceFile"), v20);
+    EXPECT_EQ(window->paths().SourceTmy2Path, v20);
+
+    click("optEnergyplus");
+    const QString epw = file("a.epw", "LOCATION,Boulder\nDESIGN\n");
+    choose("cmdBrowseSourceFile", epw);
+    EXPECT_EQ(dialogs.last(), "open EPW Files (*.epw)|*.epw");
+    EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), "LOCATION,Boulder\nDESIGN\n");
+    EXPECT_EQ(window->paths().SourceEpwPath, epw);
+    EXPECT_EQ(window->paths().SourceTmy2Path, v20);
+}
+
+TEST_F(WindowTest, TheUpgradeRefusesA20FileAndKeepsAPathThatFailsToRead) {
+    const QString v20 = file("new.wth", "  WeatherFile Ventora 2.0 \r\n");
+    choose("cmdBrowseSourceFile", v20);
+    EXPECT_EQ(dialogs, QStringList{"open Weather Files (*.wth)|*.wth"});
+    EXPECT_EQ(messages, QStringList{"Ventora 2.0 weather file detected. Unable to convert."});
+    EXPECT_EQ(text("txtDescription") + text("txtSourceFile"), "");
+    EXPECT_EQ(window->paths().SourceV1Path, v20);
+
+    messages.clear();
+    find<QLineEdit>("txtDescription")->setText("mine");
+    const QString empty = file("empty.wth", "");
+    choose("cmdBrowseSourceFile", empty);
+    EXPECT_EQ(messages, QStringList{"There is an Error. Header Too Large. "});
+    EXPECT_EQ(text("txtSourceFile"), empty);  // stored and shown before the read
+    EXPECT_EQ(window->paths().SourceV1Path, empty);
+    EXPECT_EQ(text("txtDescription"), "mine");
+}
+
+TEST_F(WindowTest, ACancelledSourceDialogChangesNothing) {
+    const QString old = file("old.wth", "Old weather\r\n");
+    choose("cmdBrowseSourceFile", old);
+    EXPECT_EQ(text("txtDescription"), "Old weather");
+    find<QLineEdit>("txtDescription")->setText("WeatherFile Ventora 2.0");
+    choose("cmdBrowseSourceFile", QString());
+    EXPECT_TRUE(messages.isEmpty());  // no test of the description either
+    EXPECT_EQ(text("txtSourceFile"), old);
+    EXPECT_EQ(window->paths().SourceV1Path, old);
+    EXPECT_EQ(text("txtDescription"), "WeatherFile Ventora 2.0");
+}
+
+TEST_F(WindowTest, DestinationGivesTheSpeciesPathForTheUpgradeOnly) {
+    choose("cmdSaveWeather", "/nowhere/new.wth");  // need not exist
+    EXPECT_EQ(dialogs, QStringList{"save Weather Files (*.wth)|*.wth"});
+    EXPECT_EQ(text("txtWeatherDestination"), "/nowhere/new.wth");
+    EXPECT_EQ(text("txtContaminantDestination"), "/nowhere/new.ctm");
+    choose("cmdSaveWeather", "/nowhere/weather");
+    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/wea.ctm");
+    choose("cmdSaveWeather", QString());  // cancelled
+    EXPECT_EQ(window->paths().WeatherPath, "/nowhere/weather");
+    EXPECT_EQ(text("txtWeatherDestination"), "/nowhere/weather");
+
+    click("optTmyWth");
+    choose("cmdSaveWeather", "/nowhere/tmy.wth");
+    EXPECT_EQ(window->paths().WeatherPath, "/nowhere/tmy.wth");
+    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/wea.ctm");
+    EXPECT_EQ(text("txtContaminantDestination"), "");
+}
+
+TEST_F(WindowTest, CalendarFollowsFirstDayAndMonthAndKeepsThePickedDay) {
+    click("optTmyWth");
+    find<QComboBox>("cboFirstDay")->setCurrentIndex(6);  // Saturday
+    EXPECT_TRUE(cell(5).isEmpty() && cell(6) == "1" && cell(36) == "31");
+    EXPECT_EQ(text("txtDate"), "1/1");
+
+    find<QComboBox>("cboFirstDay")->setCurrentIndex(0);
+    pick(30);
+    click("cmdNext");  // February from a Sunday: 1 under Wednesday, no 29th
+    EXPECT_TRUE(cell(2).isEmpty() && cell(3) == "1" && cell(30) == "28" && cell(31).isEmpty());
+    EXPECT_EQ(text("txtDate"), "2/31");
+    pick(35);  // an empty cell does nothing
+    EXPECT_EQ(text("txtDate"), "2/31");
+    add("9");
+    EXPECT_EQ(rows(), QStringList{"2/31 9"});
+
+    click("cmdPrevious");
+    click("cmdPrevious");
+    EXPECT_EQ(window->CurrentMonth(), 12);
+    EXPECT_EQ(cell(5), "1");  // December 1st is a Friday
+    click("cmdNext");
+    EXPECT_EQ(text("txtDate"), "1/31");
+}
+
+TEST_F(WindowTest, AddUpdatesADateInPlaceAndRemoveTakesOnlyTheSelectedRow) {
+    click("optTmyWth");
+    click("cmdRemoveSpecialDate");  // an empty list
+    add("8");                       // 1/1
+    pick(24);
+    add("10");                      // 1/25
+    pick(0);
+    add("12");                      // 1/1 again: updated, still first
+    EXPECT_EQ(rows(), (QStringList{"1/1 12", "1/25 10"}));
+
+    click("cmdRemoveSpecialDate");  // rows but none selected: nothing goes
+    EXPECT_EQ(rows().size(), 2);
+    find<QTreeWidget>("ltvSpecialDays")->topLevelItem(0)->setSelected(true);
+    click("cmdRemoveSpecialDate");
+    click("cmdRemoveSpecialDate");  // the next one needs a new choice
+    EXPECT_EQ(rows(), QStringList{"1/25 10"});
+
+    click("optTemplate");  // the list survives a change of type
+    EXPECT_EQ(window->special_days().size(), 1u);
+}
+
+TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
+    click("optTmyWth");
+    auto *dsl = find<QCheckBox>("chkDaylightSavings");
+    dsl->click();
+    EXPECT_TRUE(find("txtDSLStart")->isEnabled() && find("lblDSLEnd")->isEnabled());
+    EXPECT_EQ(text("txtDSLStart") + text("txtDSLEnd"), "__/____/__");
+    QTest::keyClicks(find("txtDSLStart"), "0407");
+    QTest::keyClicks(find("txtDSLEnd"), "1x");  // digits only
+    QTest::keyClicks(find("txtStartDate"), "0315");
+    find<QComboBox>("cboFirstDay")->setCurrentIndex(1);
+    const RunInputs in = window->run_inputs();
+    EXPECT_EQ(in.dsl_start + in.dsl_end + in.start_date + in.end_date, "04/071_/__03/15__/__");
+    EXPECT_EQ(in.first_day_index, 1);
+
+    dsl->click();
+    EXPECT_FALSE(find("txtDSLStart")->isEnabled() || find("lblDSLStart")->isEnabled());
+    EXPECT_EQ(text("txtDSLStart") + text("txtDSLEnd"), "01/0101/01");
+    dsl->click();
+    EXPECT_EQ(text("txtDSLStart"), "__/__");  // not the earlier dates
+}
+
+TEST_F(WindowTest, EveryControlHasAnAccessibleNameAndDaylightDatesTheirOwn) {
+    QStringList nameless;
+    auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    for (QWidget *w : window->findChildren<QWidget *>())
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_") && name(w).trimmed().isEmpty())
+            nameless << w->objectName();
+    EXPECT_TRUE(nameless.isEmpty()) << nameless.join(' ').toStdString();
+    EXPECT_EQ(name(find("txtSourceFile")), "Source File");
+    EXPECT_EQ(name(find("txtStartDate")), "Start Date");  // from its label
+    QStringList dates;
+    for (const char *box : {"txtStartDate", "txtEndDate", "txtDSLStart", "txtDSLEnd"}) dates << name(find(box));
+    EXPECT_EQ(dates.removeDuplicates(), 0);
+}
+
+TEST_F(WindowTest, ExitClosesEveryWindow) {
+    window->show();
+    QWidget other;  // stands for another window of the program
+    other.show();
+    find<QAction>("mnuFileExit")->trigger();
+    EXPECT_FALSE(window->isVisible() || other.isVisible());
+}
+
+TEST(WindowMessages, AMessageIsAModalBoxWithOneOkNoIconAndTheTitle) {
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = QString("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    show_msg(nullptr, "Specify a source file using the 'browse' button.");
+    EXPECT_EQ(seen, "Weather|Specify a source file using the 'browse' button.|0|1");
+}

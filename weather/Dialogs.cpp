@@ -1,0 +1,67 @@
+// Dialogs - the message box and the file dialog behind their replaceable routines.
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <utility>
+
+#include "WeatherRules.h"
+
+namespace {
+
+MessageHandler message_handler;
+FileDialogHandler file_dialog_handler;
+
+void message_box(QWidget *parent, const QString &text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
+
+// "Weather Files (*.wth)|*.wth" becomes the dialog's "Weather Files (*.wth)"; a shown
+// part that does not name its pattern gets it added in parentheses.
+QString dialog_filter(const QString &filter) {
+    const int bar = filter.indexOf(QLatin1Char('|'));
+    if (bar < 0) return filter;
+    const QString shown = filter.left(bar), pattern = filter.mid(bar + 1);
+    const QString named = QStringLiteral("(%1)").arg(pattern);
+    return shown.endsWith(named) ? shown : QStringLiteral("%1 %2").arg(shown, named);
+}
+
+QString file_dialog(QWidget *parent, FileDialogKind kind, const QString &filter) {
+    QFileDialog dialog(parent);
+    dialog.setNameFilter(dialog_filter(filter));
+    if (kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // The converters create or replace the destination themselves.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+}  // namespace
+
+void show_msg(QWidget *parent, const QString &text) {
+    if (message_handler)
+        message_handler(parent, text);
+    else
+        message_box(parent, text);
+}
+
+MessageHandler set_message_handler(MessageHandler handler) {
+    return std::exchange(message_handler, std::move(handler));
+}
+
+QString choose_file(QWidget *parent, FileDialogKind kind, const QString &filter) {
+    return file_dialog_handler ? file_dialog_handler(parent, kind, filter)
+                               : file_dialog(parent, kind, filter);
+}
+
+FileDialogHandler set_file_dialog_handler(FileDialogHandler handler) {
+    return std::exchange(file_dialog_handler, std::move(handler));
+}

@@ -1,0 +1,34 @@
+// Dialogs - the window's two ways of asking the user outside its own controls: the
+// message box and the file dialog.  Each goes through one routine whose work a test
+// can replace, so that no test ever blocks on a modal box.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Shows `text` in a modal box with one "OK" button, no icon and the application's
+// title as caption; returns when the user has closed it.
+void show_msg(QWidget *parent, const QString &text);
+
+using MessageHandler = std::function<void(QWidget *parent, const QString &text)>;
+// Replaces what show_msg does; an empty handler brings back the box.  Returns the
+// handler in place before.
+MessageHandler set_message_handler(MessageHandler handler);
+
+enum class FileDialogKind {
+    Open,  // an existing file only
+    Save,  // any name, also of a file that does not exist yet; no overwrite question
+};
+
+// Shows the open or save dialog with `filter` ("Description (*.ext)|*.ext": the part
+// before "|" is shown, the part after it is the pattern).  Returns the full path
+// chosen, or an empty text when the user cancelled.
+QString choose_file(QWidget *parent, FileDialogKind kind, const QString &filter);
+
+using FileDialogHandler =
+    std::function<QString(QWidget *parent, FileDialogKind kind, const QString &filter)>;
+// Replaces what choose_file does; an empty handler brings back the dialog.  Returns the
+// handler in place before.
+FileDialogHandler set_file_dialog_handler(FileDialogHandler handler);

@@ -1,0 +1,157 @@
+// WeatherRules - what the window decides without any window: the month tables and
+// the calendar grid, date texts, the list of special days, the first line of a source
+// file, the species path, the checks of a run's inputs and the control-file text.
+//
+// Plain C++ without Qt and without state of its own; the window copies its controls
+// into these types and calls these routines, and the tests call them directly.  Texts
+// are bytes as the files hold them (UTF-8 on this platform).  Nothing here follows the
+// user's locale: numbers are written with std::to_string, which never groups digits.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+// Caption of the message boxes and start of the main window's caption.
+constexpr const char *kAppTitle = "Weather";
+
+// Messages of the window, exactly as the user sees them.
+constexpr const char *kMsgV20Detected = "Ventora 2.0 weather file detected. Unable to convert.";
+constexpr const char *kMsgHeaderTooLarge = "There is an Error. Header Too Large. ";
+constexpr const char *kMsgSourceUnreadable = "Unable to open the source file.";
+constexpr const char *kMsgDatesIncomplete =
+    "Please enter all the Dates Information. Dates must have four digits. Ex. 01/01";
+constexpr const char *kMsgDateOrder = "Start date must be before end date - conversion not run";
+constexpr const char *kMsgNoSource = "Specify a source file using the 'browse' button.";
+constexpr const char *kMsgNoDestination =
+    "Specify a destination weather file using the 'Save As' button.";
+
+// First line of a weather file that is already of the 2.0 layout.
+constexpr const char *kV20Header = "WeatherFile Ventora 2.0";
+// Filter of the destination dialog, for every conversion type: the part before "|" is
+// shown, the part after it is the pattern.
+constexpr const char *kWeatherFilter = "Weather Files (*.wth)|*.wth";
+// Most characters the description box holds; a longer first line is refused.
+constexpr int kDescriptionLimit = 32767;
+
+// ---- Version --------------------------------------------------------------------
+
+// "2.2.0": the three numbers in plain decimal, joined by ".".
+std::string version_text(int major, int minor, int revision);
+// The main window's caption, "Weather v" followed by version_text.
+std::string window_caption(int major, int minor, int revision);
+
+// ---- Conversion types -----------------------------------------------------------
+
+enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
+
+// What selecting a type enables, and the help topic it sets.
+struct TypeControls {
+    bool source;     // source frame, box and "Browse"
+    bool dates;      // date, daylight-saving and special-day controls
+    int help_topic;  // topic number of the main window and the log viewer
+};
+TypeControls type_controls(ConversionType type);
+
+// Filter of the source dialog for `type` ("" for Template, which has no source).
+const char *source_filter(ConversionType type);
+
+// ---- Source and destination files -----------------------------------------------
+
+enum class HeaderRead {
+    Ok,
+    CannotOpen,  // the file could not be opened for reading
+    Failed,      // an empty file (no line to read) or a line over kDescriptionLimit
+};
+
+// Reads the first line of the file at `path` into `line`: every byte up to the first
+// carriage return, which is not part of the line.  A line feed alone does not end the
+// line, so a file with line feeds only is one line, line feeds included.  On failure
+// `line` is empty.
+HeaderRead read_first_line(const std::string &path, std::string &line);
+
+// True when `description`, with the blanks around it removed, is the first line of a
+// 2.0 weather file (case matters).
+bool is_v20_header(const std::string &description);
+
+// The species path that goes with a destination weather file: `weather_path` without
+// its last four characters (whatever they are), followed by ".ctm".  Characters, not
+// bytes: a multi-byte character counts once.
+std::string species_path(const std::string &weather_path);
+
+// True when `text` is empty or holds blanks (spaces, tabs) only.
+bool is_blank(const std::string &text);
+
+// ---- Calendar ---------------------------------------------------------------------
+
+constexpr int kMonths = 12;
+constexpr int kWeekdays = 7;     // columns of the grid, Sunday first
+constexpr int kDayButtons = 37;  // cells of the grid: five full rows and two more
+
+// The two constant tables of the 365-day year (no 29 February).
+struct MonthTables {
+    int MonthDays[kMonths];                    // days of each month, January first
+    int MonthStartTable[kMonths][kWeekdays];   // [month - 1][weekday of 1 January,
+                                               // 0 = Sunday]: weekday of the month's
+                                               // first day, 1 = Sunday .. 7 = Saturday
+};
+// Fill MonthDays; then MonthStartTable, which is derived from MonthDays.
+void init_month_days(MonthTables &t);
+void init_month_starts(MonthTables &t);
+
+// Captions of the 37 grid cells for `month` (1..12) when 1 January falls on
+// `first_day_of_year` (0 = Sunday .. 6 = Saturday): the day numbers 1 .. month length
+// in consecutive cells from the column of the month's first weekday, empty elsewhere.
+// Out-of-range arguments give an empty grid.
+using DayCaptions = std::array<std::string, kDayButtons>;
+DayCaptions calendar_captions(const MonthTables &t, int month, int first_day_of_year);
+
+// The month after and before `month`; December and January wrap.
+int next_month(int month);
+int previous_month(int month);
+
+// "m/d" in plain decimal, without leading zeros and without any range check (2/31).
+std::string date_text(int month, int day);
+
+// ---- Special days -----------------------------------------------------------------
+
+struct SpecialDay {
+    std::string date;  // "m/d" as the date box shows it
+    std::string type;  // "8" .. "12"
+};
+
+// Puts `date` with `type` into `rows`: the first row whose date equals `date` exactly
+// gets the new type and keeps its place; otherwise a row is appended.  Returns the
+// index of the row written.
+int add_special_day(std::vector<SpecialDay> &rows, const std::string &date,
+                    const std::string &type);
+
+// Removes the row at `selected` (-1: none selected).  Returns false, changing nothing,
+// when there is no such row.
+bool remove_special_day(std::vector<SpecialDay> &rows, int selected);
+
+// ---- A run ------------------------------------------------------------------------
+
+// What a run reads from the window.
+struct RunInputs {
+    ConversionType type = ConversionType::V1Upgrade;
+    std::string source_box;       // text of the source box
+    std::string destination_box;  // text of the destination weather file box
+    std::string description;
+    std::string v1_path, tmy2_path, epw_path;  // source path stored for each type
+    std::string weather_path, contaminant_path;
+    // The four date boxes as shown: five characters "mm/dd", "_" where not typed.
+    std::string start_date, end_date, dsl_start, dsl_end;
+    int first_day_index = 0;  // 0 = Sunday .. 6 = Saturday
+    std::vector<SpecialDay> special_days;
+};
+
+// The first failing check of a run, as its message; nullptr when the run may go ahead.
+// The upgrade checks source and destination only; Template checks the dates and the
+// destination; TMY2 and E/E check the dates, the source and the destination.  A source
+// box of blanks alone counts as empty.
+const char *check_run_inputs(const RunInputs &in);
+
+// The control file for `in`, every line ended by CR LF: the four-line upgrade variant,
+// or the converter variant with the type word "TEMPLATE", "TMY2" or "E/E".
+std::string control_file_text(const RunInputs &in);

@@ -1,0 +1,615 @@
+// frmWeather - the main window.
+#include "frmWeather.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTreeWidget>
+
+#include "Dialogs.h"
+#include "Twips.h"
+
+#ifndef WEATHER_VERSION_MAJOR
+#error "the build passes the program's version as WEATHER_VERSION_MAJOR, _MINOR, _PATCH"
+#endif
+
+namespace {
+
+// Client area of the window, in twips.
+constexpr int kClientWidth = 7935;
+constexpr int kClientHeight = 7755;
+constexpr int kFontPoints = 8;
+
+// The masked date boxes: two digits, "/", two digits, "_" where nothing is typed yet.
+constexpr const char *kDateMask = "99/99;_";
+// What a daylight-saving box holds while daylight saving is off.
+constexpr const char *kNoDaylightSaving = "01/01";
+
+// Captions of the weekday headings over the grid, Sunday first.
+constexpr const char *kWeekdayHeads[kWeekdays] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+// Entries of cboFirstDay: their index is the weekday of 1 January.
+constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesdsay", "Wednesday",
+                                               "Thursday", "Friday", "Saturday"};
+constexpr const char *kDayTypes[] = {"8", "9", "10", "11", "12"};
+
+// Help topics carried by the type options themselves (E/E has none of its own).
+constexpr int kTopicTmy2 = 300;
+constexpr int kTopicV1Upgrade = 400;
+constexpr int kTopicTemplate = 500;
+constexpr const char *kHelpTopicProperty = "HelpContextID";
+
+template <class W>
+W *named(W *w, const char *name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLineEdit *read_only_box(QWidget *parent, const char *name) {
+    auto *box = named(new QLineEdit(parent), name);
+    box->setReadOnly(true);
+    return box;
+}
+
+QLineEdit *date_box(QWidget *parent, const char *name) {
+    auto *box = named(new QLineEdit(parent), name);
+    box->setInputMask(QString::fromLatin1(kDateMask));
+    return box;
+}
+
+QLabel *label_for(QWidget *parent, const char *name, const char *caption, QWidget *buddy) {
+    auto *label = named(new QLabel(QString::fromLatin1(caption), parent), name);
+    label->setBuddy(buddy);  // screen readers name the box after its label
+    return label;
+}
+
+// The text a run reads from a masked date box: five characters with the prompts.
+std::string date_of(const QLineEdit *box) { return box->displayText().toStdString(); }
+
+}  // namespace
+
+frmWeather::frmWeather(QWidget *parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmWeather"));
+    // The layout was drawn for an 8-point font; a condensed face keeps the captions of
+    // the common wide sans-serif faces inside their controls.
+    QFont small = font();
+    small.setPointSize(kFontPoints);
+    small.setStretch(QFont::Condensed);
+    setFont(small);
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("frmWeatherClient"));
+    client->setAccessibleName(QString::fromLatin1(kAppTitle));
+    client->setFixedSize(twips_size(client, kClientWidth, kClientHeight));
+    setCentralWidget(client);
+
+    createMenus();
+    createTypeFrame(client);
+    createSourceFrame(client);
+    createDestinationFrame(client);
+    createDatesFrame(client);
+    createSpecialFrame(client);
+    createButtons(client);
+    setDesignStates();
+    setKeyboardOrder();
+    connectHandlers();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);  // not resizable by the user
+    layout()->activate();
+
+    frmWeather_load();
+}
+
+// ---- Properties -------------------------------------------------------------------
+
+void frmWeather::setCurrentMonth(int month) {
+    currentMonth_ = month;
+    DrawCalendar();
+    ShowSelectedDate();
+}
+
+void frmWeather::setFirstDayOfYear(int weekday) {
+    firstDayOfYear_ = weekday;
+    DrawCalendar();
+    ShowSelectedDate();
+}
+
+void frmWeather::setSelectedDay(int day) {
+    selectedDay_ = day;
+    ShowSelectedDate();
+}
+
+ConversionType frmWeather::conversion_type() const {
+    if (optWTH1_2->isChecked()) return ConversionType::V1Upgrade;
+    if (optTemplate->isChecked()) return ConversionType::Template;
+    if (optTmyWth->isChecked()) return ConversionType::Tmy2;
+    return ConversionType::Epw;
+}
+
+RunInputs frmWeather::run_inputs() const {
+    auto bytes = [](const QString &text) { return text.toLocal8Bit().toStdString(); };
+    auto path = [](const QString &text) { return QFile::encodeName(text).toStdString(); };
+    RunInputs in;
+    in.type = conversion_type();
+    in.source_box = path(txtSourceFile->text());
+    in.destination_box = path(txtWeatherDestination->text());
+    in.description = bytes(txtDescription->text());
+    in.v1_path = path(paths_.SourceV1Path);
+    in.tmy2_path = path(paths_.SourceTmy2Path);
+    in.epw_path = path(paths_.SourceEpwPath);
+    in.weather_path = path(paths_.WeatherPath);
+    in.contaminant_path = path(paths_.ContaminantPath);
+    in.start_date = date_of(txtStartDate);
+    in.end_date = date_of(txtEndDate);
+    in.dsl_start = date_of(txtDSLStart);
+    in.dsl_end = date_of(txtDSLEnd);
+    in.first_day_index = cboFirstDay->currentIndex();
+    in.special_days = specialDays_;
+    return in;
+}
+
+// ---- Builders ---------------------------------------------------------------------
+
+void frmWeather::createMenus() {
+    menuBar()->setAccessibleName(QStringLiteral("Menu Bar"));
+    mnuFile = named(menuBar()->addMenu(tr("&File")), "mnuFile");
+    mnuFile->setAccessibleName(tr("File"));
+    mnuFileExit = named(mnuFile->addAction(tr("E&xit")), "mnuFileExit");
+
+    mnuHelp = named(menuBar()->addMenu(tr("&Help")), "mnuHelp");
+    mnuHelp->setAccessibleName(tr("Help"));
+    mnuHelpContents = named(mnuHelp->addAction(tr("Help Contents")), "mnuHelpContents");
+    mnuHelpSeparator1 = named(mnuHelp->addSeparator(), "mnuHelpSeparator1");
+    mnuHelpAbout = named(mnuHelp->addAction(tr("About...")), "mnuHelpAbout");
+}
+
+void frmWeather::createTypeFrame(QWidget *client) {
+    frmCType = named(new QGroupBox(tr("Conversion Type"), client), "frmCType");
+    place(frmCType, 0, 0, 2775, 3015);
+
+    optWTH1_2 = named(new QRadioButton(tr("From Ventora 1.0 weather file"), frmCType), "optWTH1_2");
+    place(optWTH1_2, 120, 240, 2535, 375);
+    optWTH1_2->setProperty(kHelpTopicProperty, kTopicV1Upgrade);
+
+    optTmyWth = named(new QRadioButton(tr("From TMY2 weather file"), frmCType), "optTmyWth");
+    place(optTmyWth, 120, 600, 2055, 375);
+    optTmyWth->setProperty(kHelpTopicProperty, kTopicTmy2);
+
+    optEnergyplus =
+        named(new QRadioButton(tr("From EnergyPlus/ESP-r (E/E)"), frmCType), "optEnergyplus");
+    place(optEnergyplus, 120, 960, 2415, 375);
+
+    optTemplate = named(new QRadioButton(tr("Create Template"), frmCType), "optTemplate");
+    place(optTemplate, 120, 1320, 1935, 375);
+    optTemplate->setProperty(kHelpTopicProperty, kTopicTemplate);
+}
+
+void frmWeather::createSourceFrame(QWidget *client) {
+    frmSourceFile = named(new QGroupBox(tr("Source File"), client), "frmSourceFile");
+    place(frmSourceFile, 2880, 0, 5055, 735);
+
+    txtSourceFile = read_only_box(frmSourceFile, "txtSourceFile");
+    txtSourceFile->setAccessibleName(frmSourceFile->title());  // it has no label of its own
+    place(txtSourceFile, 120, 240, 3495, 285);
+
+    cmdBrowseSourceFile = named(new QPushButton(tr("Browse"), frmSourceFile), "cmdBrowseSourceFile");
+    place(cmdBrowseSourceFile, 3720, 240, 975, 285);
+}
+
+void frmWeather::createDestinationFrame(QWidget *client) {
+    frmDestination = named(new QGroupBox(tr("Destination Files"), client), "frmDestination");
+    place(frmDestination, 2880, 840, 5055, 2175);
+
+    txtDescription = named(new QLineEdit(frmDestination), "txtDescription");
+    txtDescription->setMaxLength(kDescriptionLimit);
+    place(txtDescription, 120, 480, 4575, 285);
+    lblDescription = label_for(frmDestination, "lblDescription", "Description", txtDescription);
+    place(lblDescription, 120, 240, 1215, 255);
+
+    txtWeatherDestination = read_only_box(frmDestination, "txtWeatherDestination");
+    place(txtWeatherDestination, 120, 1080, 3495, 285);
+    lblSaveAs = label_for(frmDestination, "lblSaveAs", "Weather File", txtWeatherDestination);
+    place(lblSaveAs, 120, 840, 1935, 255);
+
+    cmdSaveWeather = named(new QPushButton(tr("Save As"), frmDestination), "cmdSaveWeather");
+    place(cmdSaveWeather, 3720, 1080, 975, 285);
+
+    txtContaminantDestination = read_only_box(frmDestination, "txtContaminantDestination");
+    place(txtContaminantDestination, 120, 1680, 3495, 285);
+    lblContaminantFile = label_for(frmDestination, "lblContaminantFile", "Contaminant File",
+                                   txtContaminantDestination);
+    place(lblContaminantFile, 120, 1440, 1215, 255);
+}
+
+void frmWeather::createDatesFrame(QWidget *client) {
+    frmDates = named(new QGroupBox(tr("Date Information"), client), "frmDates");
+    place(frmDates, 0, 3120, 2295, 3855);
+
+    txtStartDate = date_box(frmDates, "txtStartDate");
+    place(txtStartDate, 1320, 360, 615, 315);
+    lblStartDate = label_for(frmDates, "lblStartDate", "Start Date", txtStartDate);
+    place(lblStartDate, 120, 390, 1095, 255);
+
+    txtEndDate = date_box(frmDates, "txtEndDate");
+    place(txtEndDate, 1320, 840, 615, 315);
+    lblEndDate = label_for(frmDates, "lblEndDate", "End Date", txtEndDate);
+    place(lblEndDate, 120, 870, 1095, 255);
+
+    // A frame without caption; the check box sits on its top edge instead.
+    frmDSL = named(new QGroupBox(frmDates), "frmDSL");
+    frmDSL->setAccessibleName(tr("Daylight Savings"));
+    place(frmDSL, 120, 1320, 2055, 1335);
+
+    txtDSLStart = date_box(frmDSL, "txtDSLStart");
+    txtDSLStart->setAccessibleName(tr("Daylight Savings Start Date"));
+    place(txtDSLStart, 1200, 360, 615, 315);
+    lblDSLStart = label_for(frmDSL, "lblDSLStart", "Start Date", txtDSLStart);
+    place(lblDSLStart, 120, 390, 1015, 255);
+
+    txtDSLEnd = date_box(frmDSL, "txtDSLEnd");
+    txtDSLEnd->setAccessibleName(tr("Daylight Savings End Date"));
+    place(txtDSLEnd, 1200, 840, 615, 315);
+    lblDSLEnd = label_for(frmDSL, "lblDSLEnd", "End Date", txtDSLEnd);
+    place(lblDSLEnd, 120, 870, 1015, 255);
+
+    chkDaylightSavings =
+        named(new QCheckBox(tr("Daylight Savings Time"), frmDates), "chkDaylightSavings");
+    chkDaylightSavings->setAutoFillBackground(true);  // hides the frame's line behind it
+    place(chkDaylightSavings, 240, 1200, 1875, 255);
+    chkDaylightSavings->raise();
+}
+
+void frmWeather::createSpecialFrame(QWidget *client) {
+    frmSpecial = named(new QGroupBox(tr("Special Days"), client), "frmSpecial");
+    place(frmSpecial, 2400, 3120, 5535, 3855);
+
+    cboFirstDay = named(new QComboBox(frmSpecial), "cboFirstDay");
+    for (const char *day : kFirstDays) cboFirstDay->addItem(QString::fromLatin1(day));
+    place(cboFirstDay, 1680, 240, 1815, 315);
+    Label1 = label_for(frmSpecial, "Label1", "First day of the year:", cboFirstDay);
+    cboFirstDay->view()->setAccessibleName(Label1->text());
+    place(Label1, 120, 270, 1560, 255);
+
+    cmdPrevious = named(new QPushButton(tr("Previous"), frmSpecial), "cmdPrevious");
+    place(cmdPrevious, 120, 780, 855, 315);
+    txtDate = read_only_box(frmSpecial, "txtDate");
+    txtDate->setAlignment(Qt::AlignCenter);
+    txtDate->setAccessibleName(tr("Selected Date"));
+    place(txtDate, 1500, 780, 615, 315);
+    cmdNext = named(new QPushButton(tr("Next"), frmSpecial), "cmdNext");
+    place(cmdNext, 2640, 780, 855, 315);
+
+    // The grid: cell k in column k mod 7 (Sunday first) and row k div 7; neighbours
+    // overlap by 15 twips.
+    for (int c = 0; c < kWeekdays; ++c) {
+        const QByteArray name = "lblWeekday_" + QByteArray::number(c);
+        lblWeekday[c] = named(new QLabel(QString::fromLatin1(kWeekdayHeads[c]), frmSpecial), name);
+        lblWeekday[c]->setAlignment(Qt::AlignCenter);
+        place(lblWeekday[c], 540 + 360 * c, 1260, 375, 240);
+    }
+    cmdDayGroup = new QButtonGroup(this);
+    for (int k = 0; k < kDayButtons; ++k) {
+        const QByteArray name = "cmdDay_" + QByteArray::number(k);
+        cmdDay[k] = named(new QPushButton(frmSpecial), name);
+        place(cmdDay[k], 540 + 360 * (k % kWeekdays), 1500 + 360 * (k / kWeekdays), 375, 375);
+        cmdDayGroup->addButton(cmdDay[k], k);
+    }
+
+    ltvSpecialDays = named(new QTreeWidget(frmSpecial), "ltvSpecialDays");
+    ltvSpecialDays->setAccessibleName(frmSpecial->title());
+    ltvSpecialDays->setHeaderLabels({tr("Date"), tr("Type")});
+    ltvSpecialDays->setRootIsDecorated(false);
+    ltvSpecialDays->setItemsExpandable(false);
+    ltvSpecialDays->setAllColumnsShowFocus(true);
+    ltvSpecialDays->setSelectionMode(QAbstractItemView::SingleSelection);
+    ltvSpecialDays->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ltvSpecialDays->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ltvSpecialDays->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ltvSpecialDays->header()->setSectionResizeMode(QHeaderView::Stretch);
+    place(ltvSpecialDays, 3960, 360, 1305, 2295);
+
+    cmdAddSpecialDate = named(new QPushButton(tr("Add "), frmSpecial), "cmdAddSpecialDate");
+    place(cmdAddSpecialDate, 3840, 2760, 615, 375);
+    cmdRemoveSpecialDate = named(new QPushButton(tr("Remove"), frmSpecial), "cmdRemoveSpecialDate");
+    place(cmdRemoveSpecialDate, 4560, 2760, 735, 375);
+
+    cboDayType = named(new QComboBox(frmSpecial), "cboDayType");
+    for (const char *type : kDayTypes) cboDayType->addItem(QString::fromLatin1(type));
+    place(cboDayType, 4440, 3180, 735, 315);
+    lblSpecialEvent = label_for(frmSpecial, "lblSpecialEvent", "Type", cboDayType);
+    cboDayType->view()->setAccessibleName(lblSpecialEvent->text());
+    place(lblSpecialEvent, 3960, 3240, 435, 255);
+}
+
+void frmWeather::createButtons(QWidget *client) {
+    cmdConvert = named(new QPushButton(tr("Run"), client), "cmdConvert");
+    place(cmdConvert, 2700, 7200, 975, 375);
+    cmdViewLogFile = named(new QPushButton(tr("View Log File"), client), "cmdViewLogFile");
+    place(cmdViewLogFile, 3840, 7200, 1335, 375);
+}
+
+// The states the window opens with.  They are not those of a type switch: the start
+// and end boxes and the calendar's own controls are enabled inside their disabled
+// frames.
+void frmWeather::setDesignStates() {
+    optWTH1_2->setChecked(true);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             frmDates, lblStartDate, lblEndDate, frmDSL, chkDaylightSavings, lblDSLStart,
+             txtDSLStart, lblDSLEnd, txtDSLEnd, frmSpecial, cmdAddSpecialDate,
+             cmdRemoveSpecialDate, cmdViewLogFile})
+        w->setEnabled(false);
+    optWTH1_2->setFocus();
+}
+
+// The keyboard order of the controls that take the focus.
+void frmWeather::setKeyboardOrder() {
+    std::vector<QWidget *> order = {
+        optWTH1_2, optTmyWth, optTemplate, txtSourceFile, cmdBrowseSourceFile, txtDescription,
+        txtWeatherDestination, cmdSaveWeather, txtContaminantDestination, txtStartDate,
+        txtEndDate, chkDaylightSavings, txtDSLStart, txtDSLEnd, cboFirstDay, cmdPrevious,
+        txtDate, cmdNext};
+    order.insert(order.end(), cmdDay.begin(), cmdDay.end());
+    order.insert(order.end(), {ltvSpecialDays, cmdAddSpecialDate, cmdRemoveSpecialDate, cboDayType,
+                               cmdConvert, cmdViewLogFile, optEnergyplus});
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void frmWeather::connectHandlers() {
+    const std::pair<QRadioButton *, ConversionType> options[] = {
+        {optWTH1_2, ConversionType::V1Upgrade},
+        {optTmyWth, ConversionType::Tmy2},
+        {optEnergyplus, ConversionType::Epw},
+        {optTemplate, ConversionType::Template}};
+    for (const auto &[option, type] : options) {
+        const ConversionType t = type;
+        // A switch of type only: clicking the type already selected changes nothing.
+        connect(option, &QRadioButton::toggled, this, [this, t](bool checked) {
+            if (checked) opt_clicked(t);
+        });
+    }
+    connect(cmdBrowseSourceFile, &QPushButton::clicked, this, &frmWeather::cmdBrowseSourceFile_clicked);
+    connect(cmdSaveWeather, &QPushButton::clicked, this, &frmWeather::cmdSaveWeather_clicked);
+    connect(cboFirstDay, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &frmWeather::cboFirstDay_click);
+    connect(cmdNext, &QPushButton::clicked, this, &frmWeather::cmdNext_clicked);
+    connect(cmdPrevious, &QPushButton::clicked, this, &frmWeather::cmdPrevious_clicked);
+    connect(cmdDayGroup, &QButtonGroup::idClicked, this, &frmWeather::cmdDay_clicked);
+    connect(cmdAddSpecialDate, &QPushButton::clicked, this, &frmWeather::cmdAddSpecialDate_clicked);
+    connect(cmdRemoveSpecialDate, &QPushButton::clicked, this,
+            &frmWeather::cmdRemoveSpecialDate_clicked);
+    connect(chkDaylightSavings, &QCheckBox::toggled, this, &frmWeather::chkDaylightSavings_toggled);
+    connect(cmdConvert, &QPushButton::clicked, this, &frmWeather::cmdConvert_clicked);
+    connect(cmdViewLogFile, &QPushButton::clicked, this, &frmWeather::cmdViewLogFile_clicked);
+    connect(mnuFileExit, &QAction::triggered, this, &frmWeather::mnuFileExit_clicked);
+    connect(mnuHelpContents, &QAction::triggered, this, &frmWeather::mnuHelpContents_clicked);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmWeather::mnuHelpAbout_clicked);
+}
+
+// ---- Handlers ---------------------------------------------------------------------
+
+// Start-up, in this order.  The tables and the month and day come before the first
+// day's selection, because that draws the calendar.
+void frmWeather::frmWeather_load() {
+    cboDayType->setCurrentIndex(0);
+    txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
+    txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
+    helpFile_ = QCoreApplication::applicationDirPath() + QStringLiteral("/weather.chm");
+    setWindowTitle(QString::fromStdString(
+        window_caption(WEATHER_VERSION_MAJOR, WEATHER_VERSION_MINOR, WEATHER_VERSION_PATCH)));
+    init_month_days(tables_);
+    init_month_starts(tables_);
+    currentMonth_ = 1;
+    selectedDay_ = 1;
+    // The list holds "Sunday" selected from its filling on, so no change of index would
+    // run the handler: run it as the program's own selection.
+    cboFirstDay->setCurrentIndex(0);
+    cboFirstDay_click(0);
+}
+
+// The type switch: enabling of the type's row, the four boxes emptied (the stored
+// paths stay), the type's help topic.
+void frmWeather::opt_clicked(ConversionType type) {
+    const TypeControls controls = type_controls(type);
+    EnableSourceControls(controls.source);
+    EnableDateControls(controls.dates);
+    txtSourceFile->clear();
+    txtDescription->clear();
+    txtWeatherDestination->clear();
+    txtContaminantDestination->clear();
+    setHelpTopic(controls.help_topic);
+}
+
+// Source selection.  The upgrade's path is stored and shown before its first line is
+// read; the TMY2 and E/E paths only after it was read.  A cancelled dialog changes
+// nothing.
+void frmWeather::cmdBrowseSourceFile_clicked() {
+    const ConversionType type = conversion_type();
+    if (type == ConversionType::Template) return;  // no source to choose
+    const QString path =
+        choose_file(this, FileDialogKind::Open, QString::fromLatin1(source_filter(type)));
+    if (is_blank(path.toStdString())) return;
+
+    if (type == ConversionType::V1Upgrade) {
+        paths_.SourceV1Path = path;
+        txtSourceFile->setText(path);
+    }
+
+    std::string line;
+    switch (read_first_line(QFile::encodeName(path).toStdString(), line)) {
+    case HeaderRead::Ok: break;
+    case HeaderRead::CannotOpen: show_msg(this, QString::fromLatin1(kMsgSourceUnreadable)); return;
+    case HeaderRead::Failed: show_msg(this, QString::fromLatin1(kMsgHeaderTooLarge)); return;
+    }
+    txtDescription->setText(QString::fromLocal8Bit(line.data(), static_cast<int>(line.size())));
+
+    if (type == ConversionType::Tmy2) {
+        paths_.SourceTmy2Path = path;
+        txtSourceFile->setText(path);
+    } else if (type == ConversionType::Epw) {
+        paths_.SourceEpwPath = path;
+        txtSourceFile->setText(path);
+    } else if (is_v20_header(txtDescription->text().toStdString())) {
+        show_msg(this, QString::fromLatin1(kMsgV20Detected));
+        txtDescription->clear();
+        txtSourceFile->clear();  // the stored path stays; the empty box asks for a source
+    }
+}
+
+// Destination selection: the weather file for every type, and for the upgrade the
+// species file beside it.
+void frmWeather::cmdSaveWeather_clicked() {
+    const QString path =
+        choose_file(this, FileDialogKind::Save, QString::fromLatin1(kWeatherFilter));
+    if (is_blank(path.toStdString())) return;
+
+    txtWeatherDestination->setText(path);
+    paths_.WeatherPath = path;
+    if (optWTH1_2->isChecked()) {
+        paths_.ContaminantPath = QString::fromStdString(species_path(path.toStdString()));
+        txtContaminantDestination->setText(paths_.ContaminantPath);
+    }
+}
+
+void frmWeather::cboFirstDay_click(int index) {
+    if (index >= 0) setFirstDayOfYear(index);
+}
+
+void frmWeather::cmdNext_clicked() { setCurrentMonth(next_month(currentMonth_)); }
+
+void frmWeather::cmdPrevious_clicked() { setCurrentMonth(previous_month(currentMonth_)); }
+
+void frmWeather::cmdDay_clicked(int index) {
+    const QString caption = cmdDay[index]->text();
+    if (!caption.isEmpty()) setSelectedDay(caption.toInt());
+}
+
+void frmWeather::cmdAddSpecialDate_clicked() {
+    add_special_day(specialDays_, txtDate->text().toStdString(),
+                    cboDayType->currentText().toStdString());
+    showSpecialDays();
+}
+
+// Removes the selected row; with no row selected nothing goes.  Afterwards no row is
+// selected, so that a second "Remove" needs a new choice.
+void frmWeather::cmdRemoveSpecialDate_clicked() {
+    const QList<QTreeWidgetItem *> selected = ltvSpecialDays->selectedItems();
+    const int row = selected.isEmpty() ? -1 : ltvSpecialDays->indexOfTopLevelItem(selected.first());
+    if (!remove_special_day(specialDays_, row)) return;
+    showSpecialDays();
+    ltvSpecialDays->selectionModel()->clear();
+}
+
+// The daylight-saving switch: on asks for both dates; off disables the boxes and puts
+// "01/01" in both, which a run writes as "no daylight saving".
+void frmWeather::chkDaylightSavings_toggled(bool on) {
+    for (QWidget *w : std::initializer_list<QWidget *>{lblDSLStart, lblDSLEnd, txtDSLStart, txtDSLEnd})
+        w->setEnabled(on);
+    if (on) {
+        txtDSLStart->clear();
+        txtDSLEnd->clear();
+    } else {
+        txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
+        txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
+    }
+}
+
+void frmWeather::mnuFileExit_clicked() { close(); }
+
+// Runs the conversion: check run_inputs() with check_run_inputs, write
+// control_file_text into the application folder, start the converter and report.
+void frmWeather::cmdConvert_clicked() {}
+
+// Shows the log of the converter that the selected type runs.
+void frmWeather::cmdViewLogFile_clicked() {}
+
+// Opens help_file() at the contents topic.
+void frmWeather::mnuHelpContents_clicked() {}
+
+// Shows the about window.
+void frmWeather::mnuHelpAbout_clicked() {}
+
+// Closing the main window by any means closes every other window of the program, and
+// the program ends.  Nothing is asked or saved.
+void frmWeather::closeEvent(QCloseEvent *event) {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isWindow() && w->isVisible()) w->close();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmWeather::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    if (const QScreen *s = screen())
+        move(pos() + s->availableGeometry().center() - frameGeometry().center());
+}
+
+// ---- Helpers ----------------------------------------------------------------------
+
+void frmWeather::EnableSourceControls(bool flag) {
+    frmSourceFile->setEnabled(flag);
+    txtSourceFile->setEnabled(flag);
+    cmdBrowseSourceFile->setEnabled(flag);
+}
+
+// Enables or disables the date and special-day controls.  Daylight saving is turned off
+// either way (its switch then resets the two boxes); the grid, the date box and the
+// weekday headings follow their frame.
+void frmWeather::EnableDateControls(bool flag) {
+    for (QWidget *w : std::initializer_list<QWidget *>{frmDSL, frmDates, lblStartDate, lblEndDate,
+                                                       cboFirstDay})
+        w->setEnabled(flag);
+    chkDaylightSavings->setChecked(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             chkDaylightSavings, frmSpecial, cmdPrevious, cmdNext, lblSpecialEvent, ltvSpecialDays,
+             cmdAddSpecialDate, cmdRemoveSpecialDate, txtStartDate, txtEndDate, cboDayType})
+        w->setEnabled(flag);
+}
+
+void frmWeather::DrawCalendar() {
+    const DayCaptions captions = calendar_captions(tables_, currentMonth_, firstDayOfYear_);
+    for (int k = 0; k < kDayButtons; ++k) {
+        const QString caption = QString::fromStdString(captions[k]);
+        cmdDay[k]->setText(caption);
+        cmdDay[k]->setAccessibleName(caption.isEmpty() ? tr("No day") : caption);
+    }
+}
+
+void frmWeather::ShowSelectedDate() {
+    txtDate->setText(QString::fromStdString(date_text(currentMonth_, selectedDay_)));
+}
+
+// Brings the list view in line with the list, row by row; rows that stay keep their
+// selection.
+void frmWeather::showSpecialDays() {
+    const int rows = static_cast<int>(specialDays_.size());
+    while (ltvSpecialDays->topLevelItemCount() > rows)
+        delete ltvSpecialDays->takeTopLevelItem(ltvSpecialDays->topLevelItemCount() - 1);
+    while (ltvSpecialDays->topLevelItemCount() < rows)
+        ltvSpecialDays->addTopLevelItem(new QTreeWidgetItem);
+    for (int i = 0; i < rows; ++i) {
+        QTreeWidgetItem *item = ltvSpecialDays->topLevelItem(i);
+        item->setText(0, QString::fromStdString(specialDays_[i].date));
+        item->setText(1, QString::fromStdString(specialDays_[i].type));
+    }
+}
+
+void frmWeather::setHelpTopic(int topic) {
+    helpTopic_ = topic;
+    setProperty(kHelpTopicProperty, topic);
+    emit helpTopicChanged(topic);
+}

@@ -1,0 +1,186 @@
+// frmWeather - the main window: conversion type, source and destination files,
+// description, dates, daylight saving and the calendar of special days.
+//
+// Holds the window state that the handlers share: the stored paths, the calendar
+// properties with their month tables, and the list of special days (the list view
+// shows it).  Decisions that need no window are in WeatherRules; every message goes
+// through show_msg and every file dialog through choose_file (Dialogs).
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "WeatherRules.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+// Paths chosen in the file dialogs.  Switching the type empties the boxes that show
+// them, never these.
+struct WindowPaths {
+    QString SourceV1Path;     // chosen while the upgrade type was selected
+    QString SourceTmy2Path;   // chosen while TMY2 was selected
+    QString SourceEpwPath;    // chosen while E/E was selected
+    QString WeatherPath;      // destination weather file (any type)
+    QString ContaminantPath;  // species file beside it (upgrade type only)
+};
+
+class frmWeather : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmWeather(QWidget *parent = nullptr);
+
+    // ---- Properties ----
+    // Month shown in the grid, 1..12.  Setting it redraws the grid and the date box.
+    int CurrentMonth() const { return currentMonth_; }
+    void setCurrentMonth(int month);
+    // Weekday of 1 January, 0 = Sunday .. 6 = Saturday (the index chosen in
+    // cboFirstDay).  Setting it redraws the grid and the date box.
+    int FirstDayOfYear() const { return firstDayOfYear_; }
+    void setFirstDayOfYear(int weekday);
+    // Day of the month last picked in the grid, not bounded by the month's length.
+    // Setting it shows the date; the grid is not redrawn.
+    int SelectedDay() const { return selectedDay_; }
+    void setSelectedDay(int day);
+
+    // The selected conversion type: upgrade, Template, TMY2 tested in this order; with
+    // none of them selected, E/E.
+    ConversionType conversion_type() const;
+    const WindowPaths &paths() const { return paths_; }
+    const std::vector<SpecialDay> &special_days() const { return specialDays_; }
+    const MonthTables &month_tables() const { return tables_; }
+    // Help topic of the window, set by every type switch (0 before the first).
+    int help_topic() const { return helpTopic_; }
+    // The help file: "weather.chm" in the application folder.
+    const QString &help_file() const { return helpFile_; }
+    // Everything a run reads from the window, copied out of the controls.
+    RunInputs run_inputs() const;
+
+signals:
+    // A type switch gave the main window a help topic; the log viewer takes the same.
+    void helpTopicChanged(int topic);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // ---- Builders, one per frame ----
+    void createMenus();
+    void createTypeFrame(QWidget *client);
+    void createSourceFrame(QWidget *client);
+    void createDestinationFrame(QWidget *client);
+    void createDatesFrame(QWidget *client);
+    void createSpecialFrame(QWidget *client);
+    void createButtons(QWidget *client);
+    void setDesignStates();
+    void setKeyboardOrder();
+    void connectHandlers();
+
+    // ---- Handlers ----
+    void frmWeather_load();
+    void opt_clicked(ConversionType type);
+    void cmdBrowseSourceFile_clicked();
+    void cmdSaveWeather_clicked();
+    void cboFirstDay_click(int index);
+    void cmdNext_clicked();
+    void cmdPrevious_clicked();
+    void cmdDay_clicked(int index);
+    void cmdAddSpecialDate_clicked();
+    void cmdRemoveSpecialDate_clicked();
+    void chkDaylightSavings_toggled(bool on);
+    void mnuFileExit_clicked();
+    // Left for the run, the log viewer, help and about.
+    void cmdConvert_clicked();
+    void cmdViewLogFile_clicked();
+    void mnuHelpContents_clicked();
+    void mnuHelpAbout_clicked();
+
+    // ---- Helpers ----
+    void EnableSourceControls(bool flag);
+    void EnableDateControls(bool flag);
+    void DrawCalendar();
+    void ShowSelectedDate();
+    void showSpecialDays();
+    void setHelpTopic(int topic);
+
+    // ---- Controls ----
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpContents = nullptr;
+    QAction *mnuHelpSeparator1 = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    QGroupBox *frmCType = nullptr;
+    QRadioButton *optWTH1_2 = nullptr;
+    QRadioButton *optTmyWth = nullptr;
+    QRadioButton *optEnergyplus = nullptr;
+    QRadioButton *optTemplate = nullptr;
+
+    QGroupBox *frmSourceFile = nullptr;
+    QLineEdit *txtSourceFile = nullptr;
+    QPushButton *cmdBrowseSourceFile = nullptr;
+
+    QGroupBox *frmDestination = nullptr;
+    QLabel *lblDescription = nullptr;
+    QLineEdit *txtDescription = nullptr;
+    QLabel *lblSaveAs = nullptr;
+    QLineEdit *txtWeatherDestination = nullptr;
+    QPushButton *cmdSaveWeather = nullptr;
+    QLabel *lblContaminantFile = nullptr;
+    QLineEdit *txtContaminantDestination = nullptr;
+
+    QGroupBox *frmDates = nullptr;
+    QLabel *lblStartDate = nullptr;
+    QLineEdit *txtStartDate = nullptr;
+    QLabel *lblEndDate = nullptr;
+    QLineEdit *txtEndDate = nullptr;
+    QGroupBox *frmDSL = nullptr;
+    QCheckBox *chkDaylightSavings = nullptr;
+    QLabel *lblDSLStart = nullptr;
+    QLineEdit *txtDSLStart = nullptr;
+    QLabel *lblDSLEnd = nullptr;
+    QLineEdit *txtDSLEnd = nullptr;
+
+    QGroupBox *frmSpecial = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *cboFirstDay = nullptr;
+    QPushButton *cmdPrevious = nullptr;
+    QLineEdit *txtDate = nullptr;
+    QPushButton *cmdNext = nullptr;
+    std::array<QLabel *, kWeekdays> lblWeekday{};
+    QButtonGroup *cmdDayGroup = nullptr;  // ids are the indexes of cmdDay
+    std::array<QPushButton *, kDayButtons> cmdDay{};
+    QTreeWidget *ltvSpecialDays = nullptr;
+    QPushButton *cmdAddSpecialDate = nullptr;
+    QPushButton *cmdRemoveSpecialDate = nullptr;
+    QLabel *lblSpecialEvent = nullptr;
+    QComboBox *cboDayType = nullptr;
+
+    QPushButton *cmdConvert = nullptr;
+    QPushButton *cmdViewLogFile = nullptr;
+
+    // ---- Window state ----
+    WindowPaths paths_;
+    MonthTables tables_{};
+    int currentMonth_ = 1;
+    int firstDayOfYear_ = 0;
+    int selectedDay_ = 1;
+    std::vector<SpecialDay> specialDays_;
+    int helpTopic_ = 0;
+    QString helpFile_;
+    bool placed_ = false;  // centred on the screen at the first show
+};
