@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cfenv>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
@@ -480,11 +481,29 @@ int file_copy(const char *from, const char *to) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
+// The next character of the input unit exactly as unxt_getc delivers it (a CR
+// directly before a LF dropped, the character echoed into the log in tolvex), through
+// the stdio calls without stream locking: records are read one character at a time,
+// the process has one thread, and the locked calls would double the reading time.
+static int field_getc() {
+    int c = getc_unlocked(_UNXT);
+    if (c == '\r') {
+        int next = getc_unlocked(_UNXT);
+        if (next == '\n') {
+            c = '\n';
+        } else if (next != EOF) {
+            ungetc(next, _UNXT);
+        }
+    }
+    if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
+    return c;
+}
+
 // Skips the rest of the current line, however long, and marks a line start.
 static void skip_line() {
     int c;
     do {
-        c = unxt_getc();
+        c = field_getc();
     } while (c != EOF && !is_line_end(c));
     at_line_start = true;
 }
@@ -493,14 +512,18 @@ static void skip_line() {
 // (or end of file) that ends a field and cleared by the comma that ends one.
 char *next_field(char *buf, int mode, int size) {
     if (buf) buf[0] = '\0';
+    if (mode == TOK_REST) {
+        if (!at_line_start) skip_line();
+        return nullptr;
+    }
     if (mode == TOK_NEWLINE) {
         if (!at_line_start) skip_line();
     } else if (at_line_start) {
         return nullptr;  // the record ended before this field
     }
 
-    int c = unxt_getc();
-    while (is_blank(c) || c == '\0') c = unxt_getc();
+    int c = field_getc();
+    while (is_blank(c) || c == '\0') c = field_getc();
     if (c == EOF) {
         at_line_start = true;
         return nullptr;
@@ -508,7 +531,7 @@ char *next_field(char *buf, int mode, int size) {
 
     int n = 0;     // characters stored
     int kept = 0;  // characters up to the last one that is not a blank
-    for (;; c = unxt_getc()) {
+    for (;; c = field_getc()) {
         if (c == EOF || is_line_end(c)) {
             at_line_start = true;
             break;
@@ -536,8 +559,47 @@ int field_int(int mode) {
     return v;
 }
 
+// Exact powers of ten: every one up to 1e22 is a double without rounding.
+static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t kExactLimit = (uint64_t)1 << 53;  // integers a double holds exactly
+
+// A plain decimal ("-12.5", "101325", ".5") converted without strtod: its digits as
+// an integer m below 2^53 and the count k of digits after the point (k <= 22) give
+// m / 10^k, one correctly rounded division of two exact doubles, which is the value
+// strtod returns (Clinger's fast path).  Anything else (exponents, long mantissas,
+// stray characters) returns false and is left to parse_float.  This spares data
+// records the floating-point environment switches of parse_double.
+static bool plain_decimal(const char *text, double *value) {
+    const char *p = text;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint64_t m = 0;
+    int decimals = 0;
+    bool point = false, digits = false;
+    for (;; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (m >= kExactLimit / 10) return false;
+            m = m * 10 + (uint64_t)(*p - '0');
+            digits = true;
+            if (point) ++decimals;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (*p != '\0' || !digits || decimals > 22) return false;
+    double v = (double)m / kPow10[decimals];
+    *value = negative ? -v : v;
+    return true;
+}
+
 float field_float(int mode) {
     next_field(token, mode, kTokenSize);
+    double d;
+    if (plain_decimal(token, &d)) return (float)d;
     float v = 0;
     // parse_float takes an empty text as 0 by the token rules; a field is stricter.
     if (token[0] == '\0' || parse_float(token, &v) != 0) {

@@ -127,10 +127,11 @@ void out_close(FILE *f);
 // Reads one field into `buf` of `size` characters.  `mode` TOK_NEWLINE: the first
 // field of the next line (the rest of the current line, of any length, is skipped
 // first unless the unit is at a line start); TOK_NEXT: the next field of the current
-// record.  With `buf` null the field is skipped without being stored.  Returns `buf`,
-// or null for a missing field (the record has ended, or the file ended before the
-// field began) with `buf` empty.  FATAL "Buffer overflow: " when a stored field does
-// not fit.
+// record; TOK_REST: only skip the rest of the current line (nothing at a line start)
+// and return null.  With `buf` null the field is skipped without being stored.
+// Returns `buf`, or null for a missing field (the record has ended, or the file ended
+// before the field began) with `buf` empty.  FATAL "Buffer overflow: " when a stored
+// field does not fit.
 char *next_field(char *buf, int mode, int size);
 // Typed field readers: the next field in `mode` as a decimal integer (parse_decimal:
 // leading zeros allowed, -32768..32767) or as a float (parse_float).  An empty or

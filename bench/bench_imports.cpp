@@ -1,0 +1,140 @@
+// bench_imports - how long tolvex takes to convert a full synthetic year (run on
+// demand, not part of the test suite):
+//
+//   bench_imports --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+//
+// Process/...: the built program from start to exit, with its peak memory (max RSS).
+// Import/...: import_tmy2 / import_ee called directly (no start-up, no head).
+// Chars/...: only reading the EPW text one character at a time, as the E/E import
+// does for a start on 1/1 (the whole file twice: search, then the year), without and
+// with the copy of every character into the log.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Config.h"
+#include "Tolvex.h"
+#include "WeatherGen.h"
+#include "Wfiles.h"
+
+namespace {
+
+// A folder with a full synthetic year as TMY2 and EPW and a control file for each.
+struct Workspace {
+    std::string dir;
+    Workspace() {
+        const char *base = getenv("TMPDIR");
+        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/bench_imports.XXXXXX";
+        if (!mkdtemp(&tmpl[0])) abort();
+        dir = tmpl;
+        static GenHour hours[kGenHoursPerLeapYear];
+        int n = gen_year(hours, 2001, false);
+        write(dir + "/year.tm2", [&](FILE *f) { write_tmy2(f, hours, n, true); });
+        write(dir + "/year.epw", [&](FILE *f) { write_epw(f, hours, n, true); });
+        for (const char *type : {"TMY2", "E/E"}) {
+            std::string source = type[0] == 'T' ? "year.tm2" : "year.epw";
+            write(dir + "/" + (type[0] == 'T' ? "tmy2.dat" : "ee.dat"), [&](FILE *f) {
+                fprintf(f, "Benchmark\r\n%s\r\n%s\r\nout.wth\r\n01/01 12/31\r\n 1 \r\n 0 \r\n"
+                           "01/01 01/01\r\n", source.c_str(), type);
+            });
+        }
+        std::string copy = "cp '" TOLVEX_EXE "' '" + dir + "/tolvex'";
+        if (system(copy.c_str()) != 0) abort();
+    }
+    ~Workspace() {
+        std::string rm = "rm -rf '" + dir + "'";
+        if (system(rm.c_str()) != 0) perror("rm");
+    }
+    template <typename F> static void write(const std::string &path, F body) {
+        FILE *f = fopen(path.c_str(), "wb");
+        if (!f) abort();
+        body(f);
+        fclose(f);
+    }
+};
+
+Workspace &workspace() {
+    static Workspace w;
+    return w;
+}
+
+// Runs tolvex on `control` in the workspace; returns its resource usage.
+rusage run_tolvex(const char *control) {
+    const char *dir = workspace().dir.c_str();  // made here, never in the child
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir) != 0) _exit(127);
+        if (!freopen("/dev/null", "w", stderr)) _exit(127);
+        execl("./tolvex", "./tolvex", control, (char *)nullptr);
+        _exit(127);
+    }
+    int status;
+    rusage usage;
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abort();
+    return usage;
+}
+
+double ms(const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; }
+
+// Counters: the program's peak resident size and its CPU time (user + system).
+void process(benchmark::State &state, const char *control) {
+    long peak = 0;
+    double cpu = 0;
+    for (auto _ : state) {
+        rusage u = run_tolvex(control);
+        if (u.ru_maxrss > peak) peak = u.ru_maxrss;
+        cpu += ms(u.ru_utime) + ms(u.ru_stime);
+    }
+    state.counters["peak_KB"] = (double)peak;
+    state.counters["cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+}
+
+// One import in this process, settings as the control file would give them.
+void import(benchmark::State &state, bool tmy2) {
+    std::string dir = workspace().dir;
+    for (auto _ : state) {
+        log_file = fopen((dir + "/bench.log").c_str(), "w");
+        snprintf(settings.source_path, kLineSize, "%s/%s", dir.c_str(),
+                 tmy2 ? "year.tm2" : "year.epw");
+        snprintf(settings.dest_path, kLineSize, "%s/bench.wth", dir.c_str());
+        settings.start_day = 1;
+        settings.end_day = 365;
+        dest_file = out_open(settings.dest_path);
+        tmy2 ? import_tmy2() : import_ee();
+        fclose(log_file);
+        log_file = nullptr;
+    }
+}
+
+void chars(benchmark::State &state, bool echo) {
+    std::string dir = workspace().dir;
+    FILE *log = fopen((dir + "/chars.log").c_str(), "w");
+    long count = 0;
+    for (auto _ : state) {
+        for (int pass = 0; pass < 2; ++pass) {
+            FILE *f = fopen((dir + "/year.epw").c_str(), "r");
+            for (int c; (c = getc_unlocked(f)) != EOF; ++count)
+                if (echo) putc_unlocked(c, log);
+            fclose(f);
+        }
+    }
+    fclose(log);
+    benchmark::DoNotOptimize(count);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(process, TMY2, "tmy2.dat")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(process, EE, "ee.dat")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(import, TMY2, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(import, EE, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(chars, Read, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(chars, ReadAndEcho, true)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

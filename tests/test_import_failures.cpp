@@ -1,0 +1,118 @@
+// Every way a TMY2 or E/E source can end the run: the built tolvex is run on a spoilt
+// synthetic source and must end with exit status 1, the message in the log, and the
+// destination holding exactly the lines written before the fault.
+#include <gtest/gtest.h>
+
+#include "import_support.h"
+
+namespace {
+
+enum Kind { kTmy2, kEpw };
+
+// The text of a synthetic source, one string per line.
+std::vector<std::string> source_lines(Kind kind, const std::vector<GenHour> &hours) {
+    TempDir dir;
+    kind == kTmy2 ? write_tmy2_file(dir / "s", hours) : write_epw_file(dir / "s", hours);
+    return split_lines(read_file(dir / "s"));
+}
+
+std::string join(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &l : lines) text += l + "\n";
+    return text;
+}
+
+// The year with record `index` (0 = 1/1 hour 1) changed: EPW field `where` (1-based)
+// replaced by `value`, or TMY2 columns from `where` (1-based) overwritten by it.
+std::string spoilt(Kind kind, int index, int where, const std::string &value) {
+    std::vector<std::string> lines = source_lines(kind, marked_year());
+    std::string &line = lines[(kind == kTmy2 ? 1 : 8) + index];
+    if (kind == kTmy2) {
+        line.replace(where - 1, value.size(), value);
+    } else {
+        size_t start = 0;
+        for (int f = 1; f < where; ++f) start = line.find(',', start) + 1;
+        line.replace(start, line.find(',', start) - start, value);
+    }
+    return join(lines);
+}
+
+// The year cut after its first `records` records.
+std::string cut(Kind kind, int records) {
+    std::vector<std::string> lines = source_lines(kind, marked_year());
+    lines.resize((kind == kTmy2 ? 1 : 8) + records);
+    return join(lines);
+}
+
+constexpr int kJan2 = 24;  // index of 1/2 hour 1
+
+struct Case {
+    const char *name;
+    Kind kind;
+    std::string source;  // text of the source; empty: no source file at all
+    const char *dates;
+    const char *message;  // the text of a message in the log, as reported
+    size_t lines;         // time-point lines written before the end
+};
+
+}  // namespace
+
+TEST(ImportFailures, EndTheRunWithStatusOneAndKeepWhatWasWritten) {
+    const std::string year_tmy2 = join(source_lines(kTmy2, marked_year()));
+    const Case cases[] = {
+        {"tmy2 missing", kTmy2, "", "1/1 1/1", " Failed to open source", 0},
+        {"epw missing", kEpw, "", "1/1 1/1", " Could not open file: source", 0},
+        {"tmy2 extra line", kTmy2, "extra line\n" + year_tmy2, "1/1 1/1", " Wrong file format", 0},
+        {"tmy2 ends at 1/31 (positioning)", kTmy2, cut(kTmy2, 744), "1/1 1/1",
+         " End-of-File encountered", 0},
+        {"tmy2 ends at 1/31 (day loop)", kTmy2, cut(kTmy2, 744), "1/30 2/2",
+         " End-of-File encountered", 49},
+        {"tmy2 ends inside a record", kTmy2, cut(kTmy2, 48).substr(0, 60 + 143 * 47 + 100),
+         "1/2 1/2", " End-of-File encountered", 24},
+        {"epw search reaches the end", kEpw, cut(kEpw, 744), "3/1 3/1",
+         " End-of-File encountered", 0},
+        {"epw ends before the last record", kEpw, cut(kEpw, 744), "1/30 2/2",
+         "Run terminated because of input errors", 49},
+        {"epw bad float", kEpw, spoilt(kEpw, kJan2 + 2, 7, "2.5x"), "1/2 1/2",
+         "Bad float value: 2.5x", 3},
+        {"epw empty float field", kEpw, spoilt(kEpw, kJan2 + 2, 8, ""), "1/2 1/2",
+         "Bad float value: ", 3},
+        {"epw bad integer", kEpw, spoilt(kEpw, kJan2 + 2, 23, "5a"), "1/2 1/2",
+         "Bad integer: 5a", 3},
+        {"epw bad month, fatal at the next record", kEpw, spoilt(kEpw, kJan2 + 2, 2, "13"),
+         "1/2 1/2", "Invalid month number: 13", 4},
+        {"tmy2 bad day, fatal at the next record", kTmy2, spoilt(kTmy2, kJan2 + 2, 6, "32"),
+         "1/2 1/2", "Invalid day_of_month number: 32", 4},
+        {"epw bad date in the last record read", kEpw, spoilt(kEpw, kJan2 + 23, 3, "0"),
+         "1/2 1/2", "Run terminated because of input errors", 25},
+        {"tmy2 bad date in the last record read", kTmy2, spoilt(kTmy2, kJan2 + 23, 4, "00"),
+         "1/2 1/2", "Run terminated because of input errors", 25},
+        {"epw dew point below absolute zero", kEpw, spoilt(kEpw, kJan2 + 2, 8, "-300"),
+         "1/2 1/2", "Invalid floating-point operation", 3},
+        {"epw dew point near 0 K", kEpw, spoilt(kEpw, kJan2 + 2, 8, "-273.15"), "1/2 1/2",
+         "Invalid floating-point operation", 3},
+        {"epw radiation beyond a float", kEpw, spoilt(kEpw, kJan2 + 2, 14, "1e38"), "1/2 1/2",
+         "Floating-point overflow", 3},
+        {"tmy2 wind direction not a number", kTmy2, spoilt(kTmy2, kJan2 + 2, 91, "nan"),
+         "1/2 1/2", "Invalid floating-point operation", 3},
+        {"tmy2 pressure infinite", kTmy2, spoilt(kTmy2, kJan2 + 2, 85, " inf"), "1/2 1/2",
+         "Floating-point overflow", 3},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        Conversion c;
+        if (!k.source.empty()) write_file(c.dir / "source", k.source);
+        convert(c, k.kind == kTmy2 ? "TMY2" : "E/E", "source", k.dates);
+        EXPECT_EQ(c.result.status, 1);
+        EXPECT_NE(c.log.find(std::string("\n ") + k.message + "\n"), std::string::npos)
+            << c.log.substr(c.log.size() > 600 ? c.log.size() - 600 : 0);
+        EXPECT_NE(c.log.find("FATAL  (file "), std::string::npos);
+        EXPECT_EQ(c.log.find("Finished"), std::string::npos);
+        EXPECT_NE(c.out.find("!Date\tTime"), std::string::npos);  // the head was written
+        EXPECT_EQ(c.points.size(), k.lines);
+        for (const TimePointLine &p : c.points) {
+            EXPECT_EQ(p.text.find("nan"), std::string::npos) << p.text;
+            EXPECT_EQ(p.text.find("inf"), std::string::npos) << p.text;
+        }
+    }
+}
