@@ -22,17 +22,19 @@ static char token[kTokenSize];  // the typed readers' token buffer
 // The next character of the input unit as a text-mode stream delivers it: a CR
 // directly before a LF is dropped, so CR LF and LF files read alike (a CR alone is
 // kept).  Every character delivered is echoed into the log in the tolvex build.
+// Sources are read one character at a time by one thread: the stdio calls without
+// stream locking halve the reading time.
 static int unxt_getc() {
-    int c = getc(_UNXT);
+    int c = getc_unlocked(_UNXT);
     if (c == '\r') {
-        int next = getc(_UNXT);
+        int next = getc_unlocked(_UNXT);
         if (next == '\n') {
             c = '\n';
         } else if (next != EOF) {
             ungetc(next, _UNXT);
         }
     }
-    if (variant::kEchoInput && c != EOF && log_file) putc(c, log_file);
+    if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
     return c;
 }
 
@@ -170,9 +172,53 @@ char *next_token(char *buf, int mode, int size) {
 // ---- numbers ----------------------------------------------------------------------
 constexpr double kFloatMax = 3.4028234663852886e38;  // the largest finite float
 
+// Exact powers of ten: every one up to 1e22 is a double without rounding.
+static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr uint64_t kExactLimit = (uint64_t)1 << 53;  // integers a double holds exactly
+
+// A plain decimal ("-12.5", "101325", ".5") converted without strtod: its digits as
+// an integer m below 2^53 and the count k of digits after the point (k <= 22) give
+// m / 10^k, one correctly rounded division of two exact doubles, which is the value
+// strtod returns (Clinger's fast path).  Anything else (exponents, long mantissas,
+// stray characters) returns false and is left to strtod.  Such a text can neither
+// overflow nor underflow, so it needs none of the floating-point environment switches
+// that strtod needs, which would dominate the reading of a data record.
+static bool plain_decimal(const char *text, double *value) {
+    const char *p = text;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint64_t m = 0;
+    int decimals = 0;
+    bool point = false, digits = false;
+    for (;; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (m >= kExactLimit / 10) return false;
+            m = m * 10 + (uint64_t)(*p - '0');
+            digits = true;
+            if (point) ++decimals;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (*p != '\0' || !digits || decimals > 22) return false;
+    double v = (double)m / kPow10[decimals];
+    *value = negative ? -v : v;
+    return true;
+}
+
 // strtod and strtol with the floating-point traps held off: an overflowing token
 // such as 1e999 must come back as a range error, never as a trap.
 static double quiet_strtod(const char *text, char **end, bool *range_error) {
+    double plain;
+    if (text[0] != '\0' && plain_decimal(text, &plain)) {
+        *end = const_cast<char *>(text) + strlen(text);
+        *range_error = false;
+        return plain;
+    }
     fenv_t env;
     feholdexcept(&env);
     errno = 0;
@@ -481,29 +527,11 @@ int file_copy(const char *from, const char *to) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// The next character of the input unit exactly as unxt_getc delivers it (a CR
-// directly before a LF dropped, the character echoed into the log in tolvex), through
-// the stdio calls without stream locking: records are read one character at a time,
-// the process has one thread, and the locked calls would double the reading time.
-static int field_getc() {
-    int c = getc_unlocked(_UNXT);
-    if (c == '\r') {
-        int next = getc_unlocked(_UNXT);
-        if (next == '\n') {
-            c = '\n';
-        } else if (next != EOF) {
-            ungetc(next, _UNXT);
-        }
-    }
-    if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
-    return c;
-}
-
 // Skips the rest of the current line, however long, and marks a line start.
 static void skip_line() {
     int c;
     do {
-        c = field_getc();
+        c = unxt_getc();
     } while (c != EOF && !is_line_end(c));
     at_line_start = true;
 }
@@ -522,8 +550,8 @@ char *next_field(char *buf, int mode, int size) {
         return nullptr;  // the record ended before this field
     }
 
-    int c = field_getc();
-    while (is_blank(c) || c == '\0') c = field_getc();
+    int c = unxt_getc();
+    while (is_blank(c) || c == '\0') c = unxt_getc();
     if (c == EOF) {
         at_line_start = true;
         return nullptr;
@@ -531,7 +559,7 @@ char *next_field(char *buf, int mode, int size) {
 
     int n = 0;     // characters stored
     int kept = 0;  // characters up to the last one that is not a blank
-    for (;; c = field_getc()) {
+    for (;; c = unxt_getc()) {
         if (c == EOF || is_line_end(c)) {
             at_line_start = true;
             break;
@@ -559,48 +587,9 @@ int field_int(int mode) {
     return v;
 }
 
-// Exact powers of ten: every one up to 1e22 is a double without rounding.
-static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr uint64_t kExactLimit = (uint64_t)1 << 53;  // integers a double holds exactly
-
-// A plain decimal ("-12.5", "101325", ".5") converted without strtod: its digits as
-// an integer m below 2^53 and the count k of digits after the point (k <= 22) give
-// m / 10^k, one correctly rounded division of two exact doubles, which is the value
-// strtod returns (Clinger's fast path).  Anything else (exponents, long mantissas,
-// stray characters) returns false and is left to parse_float.  This spares data
-// records the floating-point environment switches of parse_double.
-static bool plain_decimal(const char *text, double *value) {
-    const char *p = text;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    uint64_t m = 0;
-    int decimals = 0;
-    bool point = false, digits = false;
-    for (;; ++p) {
-        if (*p >= '0' && *p <= '9') {
-            if (m >= kExactLimit / 10) return false;
-            m = m * 10 + (uint64_t)(*p - '0');
-            digits = true;
-            if (point) ++decimals;
-        } else if (*p == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (*p != '\0' || !digits || decimals > 22) return false;
-    double v = (double)m / kPow10[decimals];
-    *value = negative ? -v : v;
-    return true;
-}
-
 float field_float(int mode) {
     next_field(token, mode, kTokenSize);
-    double d;
-    if (plain_decimal(token, &d)) return (float)d;
-    float v = 0;
+    float v;
     // parse_float takes an empty text as 0 by the token rules; a field is stricter.
     if (token[0] == '\0' || parse_float(token, &v) != 0) {
         MSG(ERROR, "Bad float value: ", token);
