@@ -25,6 +25,13 @@ constexpr const char *kMsgDateOrder = "Start date must be before end date - conv
 constexpr const char *kMsgNoSource = "Specify a source file using the 'browse' button.";
 constexpr const char *kMsgNoDestination =
     "Specify a destination weather file using the 'Save As' button.";
+constexpr const char *kMsgConversionDone = "Conversion Completed Successfully";
+constexpr const char *kMsgConversionFailed = "Conversion failed - see log file";
+// The window fills in %1, a path, and %2, the system's reason.
+constexpr const char *kMsgControlNotWritten =
+    "The control file %1 could not be written (%2). The conversion was not run.";
+constexpr const char *kMsgConverterNotStarted =
+    "The converter program %1 could not be started (%2). The conversion was not run.";
 
 // First line of a weather file that is already of the 2.0 layout.
 constexpr const char *kV20Header = "WeatherFile Ventora 2.0";

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -20,10 +21,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTreeWidget>
 
+#include "Desktop.h"
 #include "Dialogs.h"
 #include "Twips.h"
+#include "frmAbout.h"
+#include "frmViewLogFile.h"
 
 #ifndef WEATHER_VERSION_MAJOR
 #error "the build passes the program's version as WEATHER_VERSION_MAJOR, _MINOR, _PATCH"
@@ -52,7 +57,15 @@ constexpr const char *kDayTypes[] = {"8", "9", "10", "11", "12"};
 constexpr int kTopicTmy2 = 300;
 constexpr int kTopicV1Upgrade = 400;
 constexpr int kTopicTemplate = 500;
-constexpr const char *kHelpTopicProperty = "HelpContextID";
+
+// Files of the application folder.
+constexpr const char *kHelpFile = "/weather.chm";
+constexpr const char *kControlFile = "/data.dat";
+constexpr const char *kTolvexProgram = "/tolvex";
+constexpr const char *kRenvalProgram = "/renval";
+// The converters' logs, spelled as the converters write them beside themselves.
+constexpr const char *kTolvexLog = "/TOLVEX.LOG";
+constexpr const char *kRenvalLog = "/RENVAL.LOG";
 
 template <class W>
 W *named(W *w, const char *name) {
@@ -159,6 +172,11 @@ RunInputs frmWeather::run_inputs() const {
     in.first_day_index = cboFirstDay->currentIndex();
     in.special_days = specialDays_;
     return in;
+}
+
+QString frmWeather::log_file() const {
+    return application_folder() +
+           QString::fromLatin1(optWTH1_2->isChecked() ? kRenvalLog : kTolvexLog);
 }
 
 // ---- Builders ---------------------------------------------------------------------
@@ -396,6 +414,8 @@ void frmWeather::connectHandlers() {
     connect(mnuFileExit, &QAction::triggered, this, &frmWeather::mnuFileExit_clicked);
     connect(mnuHelpContents, &QAction::triggered, this, &frmWeather::mnuHelpContents_clicked);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmWeather::mnuHelpAbout_clicked);
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, &frmWeather::f1_pressed);
 }
 
 // ---- Handlers ---------------------------------------------------------------------
@@ -406,7 +426,7 @@ void frmWeather::frmWeather_load() {
     cboDayType->setCurrentIndex(0);
     txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
     txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
-    helpFile_ = QCoreApplication::applicationDirPath() + QStringLiteral("/weather.chm");
+    helpFile_ = application_folder() + QString::fromLatin1(kHelpFile);
     setWindowTitle(QString::fromStdString(
         window_caption(WEATHER_VERSION_MAJOR, WEATHER_VERSION_MINOR, WEATHER_VERSION_PATCH)));
     init_month_days(tables_);
@@ -528,22 +548,66 @@ void frmWeather::chkDaylightSavings_toggled(bool on) {
 
 void frmWeather::mnuFileExit_clicked() { close(); }
 
-// Runs the conversion: check run_inputs() with check_run_inputs, write
-// control_file_text into the application folder, start the converter and report.
-void frmWeather::cmdConvert_clicked() {}
+// "Run": checks the inputs of the selected type, writes the control file into the
+// application folder, runs the converter on it and tells how it went.  A failed check
+// changes nothing and writes nothing; a control file that cannot be written starts
+// nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
+void frmWeather::cmdConvert_clicked() {
+    if (running_) return;
+    const RunInputs in = run_inputs();
+    if (const char *message = check_run_inputs(in)) {
+        show_msg(this, QString::fromLatin1(message));
+        return;
+    }
+    const QString folder = application_folder();
+    if (!writeControlFile(folder + QString::fromLatin1(kControlFile), control_file_text(in)))
+        return;
 
-// Shows the log of the converter that the selected type runs.
-void frmWeather::cmdViewLogFile_clicked() {}
+    const QString program =
+        folder + QString::fromLatin1(in.type == ConversionType::V1Upgrade ? kRenvalProgram
+                                                                          : kTolvexProgram);
+    running_ = true;
+    const ConverterRun run = run_converter(program, folder + QString::fromLatin1(kControlFile));
+    running_ = false;
+    reportRun(program, run);
+}
 
-// Opens help_file() at the contents topic.
-void frmWeather::mnuHelpContents_clicked() {}
+// Shows the log of the converter that the selected type runs; the main window takes
+// no input until the log window is closed.
+void frmWeather::cmdViewLogFile_clicked() {
+    frmViewLogFile *viewer = logViewer();
+    viewer->setWindowModality(Qt::ApplicationModal);
+    viewer->show();
+    viewer->activateWindow();
+}
 
-// Shows the about window.
-void frmWeather::mnuHelpAbout_clicked() {}
+// The help file at its contents topic, whichever control has the focus.
+void frmWeather::mnuHelpContents_clicked() { show_help(helpFile_, kHelpContentsTopic); }
+
+// Shows the about window; the main window takes no input until it is closed.
+void frmWeather::mnuHelpAbout_clicked() {
+    if (!frmAbout_) {
+        frmAbout_ = new frmAbout(QString::fromStdString(version_text(
+                                     WEATHER_VERSION_MAJOR, WEATHER_VERSION_MINOR,
+                                     WEATHER_VERSION_PATCH)),
+                                 this);
+    }
+    frmAbout_->setWindowModality(Qt::ApplicationModal);
+    frmAbout_->show();
+    frmAbout_->activateWindow();
+}
+
+// F1: the help file at the topic of the control with the focus, else the window's.
+void frmWeather::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
 
 // Closing the main window by any means closes every other window of the program, and
-// the program ends.  Nothing is asked or saved.
+// the program ends.  Nothing is asked or saved.  While a converter runs the window
+// stays: the run waits for it and then reports.
 void frmWeather::closeEvent(QCloseEvent *event) {
+    if (running_) {
+        event->ignore();
+        return;
+    }
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != this && w->isWindow() && w->isVisible()) w->close();
     event->accept();
@@ -612,4 +676,55 @@ void frmWeather::setHelpTopic(int topic) {
     helpTopic_ = topic;
     setProperty(kHelpTopicProperty, topic);
     emit helpTopicChanged(topic);
+}
+
+// Creates or empties the control file at `path` and writes `text` to it, closing it
+// before anything is started.  On failure shows the file and the system's reason and
+// returns false.
+bool frmWeather::writeControlFile(const QString &path, const std::string &text) {
+    QFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (ok) {
+        const auto size = static_cast<qint64>(text.size());
+        ok = file.write(text.data(), size) == size && file.flush();
+    }
+    if (ok) {
+        file.close();
+        ok = file.error() == QFileDevice::NoError;
+    }
+    if (!ok) {
+        show_msg(this, QString::fromLatin1(kMsgControlNotWritten)
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    return ok;
+}
+
+// The last message of a run.  Only a converter that ended by itself with status 0 is
+// a success; after anything else "View Log File" becomes available for good, also when
+// the program could not be started (its log may tell of an earlier run).
+void frmWeather::reportRun(const QString &program, const ConverterRun &run) {
+    if (run.outcome == ConverterRun::Outcome::Ended) lastExitCode_ = run.exit_code;
+    if (run.outcome == ConverterRun::Outcome::Ended && run.exit_code == 0) {
+        show_msg(this, QString::fromLatin1(kMsgConversionDone));
+        return;
+    }
+    cmdViewLogFile->setEnabled(true);
+    if (run.outcome == ConverterRun::Outcome::NotStarted) {
+        show_msg(this, QString::fromLatin1(kMsgConverterNotStarted)
+                           .arg(QDir::toNativeSeparators(program), run.error));
+    } else {
+        show_msg(this, QString::fromLatin1(kMsgConversionFailed));
+    }
+}
+
+// The log viewer, made at its first show with the help topic the window has now and
+// kept in step with later type switches.
+frmViewLogFile *frmWeather::logViewer() {
+    if (!frmViewLogFile_) {
+        frmViewLogFile_ = new frmViewLogFile([this] { return log_file(); }, helpFile_, this);
+        frmViewLogFile_->setHelpContextID(helpTopic_);
+        connect(this, &frmWeather::helpTopicChanged, frmViewLogFile_,
+                &frmViewLogFile::setHelpContextID);
+    }
+    return frmViewLogFile_;
 }

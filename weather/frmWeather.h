@@ -1,10 +1,13 @@
 // frmWeather - the main window: conversion type, source and destination files,
-// description, dates, daylight saving and the calendar of special days.
+// description, dates, daylight saving and the calendar of special days; "Run", which
+// writes the control file and runs the converter, the log viewer, help and about.
 //
 // Holds the window state that the handlers share: the stored paths, the calendar
-// properties with their month tables, and the list of special days (the list view
-// shows it).  Decisions that need no window are in WeatherRules; every message goes
-// through show_msg and every file dialog through choose_file (Dialogs).
+// properties with their month tables, the list of special days (the list view shows
+// it) and the outcome of the last run.  Decisions that need no window are in
+// WeatherRules; every message goes through show_msg and every file dialog through
+// choose_file (Dialogs); the application folder, help and the converter's run go
+// through Desktop.
 #pragma once
 
 #include <QMainWindow>
@@ -25,6 +28,9 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
+class frmAbout;
+class frmViewLogFile;
+struct ConverterRun;
 
 // Paths chosen in the file dialogs.  Switching the type empties the boxes that show
 // them, never these.
@@ -67,6 +73,11 @@ public:
     const QString &help_file() const { return helpFile_; }
     // Everything a run reads from the window, copied out of the controls.
     RunInputs run_inputs() const;
+    // The log of the converter that the selected type runs: "RENVAL.LOG" for the
+    // upgrade, "TOLVEX.LOG" for the others, in the application folder.
+    QString log_file() const;
+    // Exit status of the last converter that ended by itself (0 before any).
+    unsigned LastExitCode() const { return lastExitCode_; }
 
 signals:
     // A type switch gave the main window a help topic; the log viewer takes the same.
@@ -102,11 +113,11 @@ private:
     void cmdRemoveSpecialDate_clicked();
     void chkDaylightSavings_toggled(bool on);
     void mnuFileExit_clicked();
-    // Left for the run, the log viewer, help and about.
     void cmdConvert_clicked();
     void cmdViewLogFile_clicked();
     void mnuHelpContents_clicked();
     void mnuHelpAbout_clicked();
+    void f1_pressed();
 
     // ---- Helpers ----
     void EnableSourceControls(bool flag);
@@ -115,6 +126,9 @@ private:
     void ShowSelectedDate();
     void showSpecialDays();
     void setHelpTopic(int topic);
+    bool writeControlFile(const QString &path, const std::string &text);
+    void reportRun(const QString &program, const ConverterRun &run);
+    frmViewLogFile *logViewer();
 
     // ---- Controls ----
     QMenu *mnuFile = nullptr;
@@ -173,6 +187,9 @@ private:
     QPushButton *cmdConvert = nullptr;
     QPushButton *cmdViewLogFile = nullptr;
 
+    frmViewLogFile *frmViewLogFile_ = nullptr;  // made at its first show, then kept
+    frmAbout *frmAbout_ = nullptr;
+
     // ---- Window state ----
     WindowPaths paths_;
     MonthTables tables_{};
@@ -183,4 +200,6 @@ private:
     int helpTopic_ = 0;
     QString helpFile_;
     bool placed_ = false;  // centred on the screen at the first show
+    bool running_ = false;  // a converter runs: no second run, no closing
+    unsigned lastExitCode_ = 0;
 };

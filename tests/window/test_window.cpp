@@ -18,70 +18,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "Dialogs.h"
 #include "Twips.h"
-#include "frmWeather.h"
+#include "WindowFixture.h"
 
 namespace {
 
 const char *const kBoxes[] = {"txtSourceFile", "txtDescription", "txtWeatherDestination",
                               "txtContaminantDestination"};
-
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        set_message_handler([this](QWidget *, const QString &text) { messages << text; });
-        set_file_dialog_handler([this](QWidget *, FileDialogKind kind, const QString &filter) {
-            dialogs << QString("%1 %2").arg(kind == FileDialogKind::Open ? "open" : "save", filter);
-            return answers.isEmpty() ? QString() : answers.takeFirst();
-        });
-        window = std::make_unique<frmWeather>();
-    }
-    void TearDown() override {
-        window.reset();
-        set_message_handler({});
-        set_file_dialog_handler({});
-    }
-
-    template <class W = QWidget>
-    W *find(const std::string &name) const {
-        W *w = window->findChild<W *>(QString::fromStdString(name));
-        if (!w) ADD_FAILURE() << "no control " << name;
-        return w;
-    }
-    QString text(const char *name) const { return find<QLineEdit>(name)->displayText(); }
-    void click(const std::string &name) const { find<QAbstractButton>(name)->click(); }
-    // Clicks `button` with `path` as its file dialog's answer (empty: cancelled).
-    void choose(const char *button, const QString &path) {
-        answers << path;
-        click(button);
-    }
-    QString file(const char *name, const QByteArray &bytes) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    }
-    QString cell(int k) const { return find<QAbstractButton>("cmdDay_" + std::to_string(k))->text(); }
-    void pick(int k) const { click("cmdDay_" + std::to_string(k)); }
-    void add(const char *type) const {
-        find<QComboBox>("cboDayType")->setCurrentText(type);
-        click("cmdAddSpecialDate");
-    }
-    QStringList rows() const {
-        QStringList out;
-        auto *list = find<QTreeWidget>("ltvSpecialDays");
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out << list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(1);
-        return out;
-    }
-    // Own enabled state, whatever the frames around it.
-    static bool own_enabled(const QWidget *w) { return !w->testAttribute(Qt::WA_ForceDisabled); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<frmWeather> window;
-    QStringList messages, answers, dialogs;
-};
 
 }  // namespace
 

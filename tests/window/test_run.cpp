@@ -1,0 +1,329 @@
+// "Run" from end to end: the window driven through its controls, the real converters
+// copied into the test's application folder, and the control file, the message and the
+// produced files checked.  Also the checks in their order, a failed conversion, a
+// converter that cannot be started, a control file that cannot be written, and the
+// window while a converter runs.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <vector>
+
+#include "WeatherGen.h"
+#include "WindowFixture.h"
+#include "frmViewLogFile.h"
+
+namespace {
+
+// Saves a picture of `w` into the folder named by WEATHER_SHOTS, when that is set.
+void save_shot(QWidget *w, const char *name) {
+    const QString folder = qEnvironmentVariable("WEATHER_SHOTS");
+    if (!folder.isEmpty()) w->grab().save(folder + "/" + name);
+}
+
+QByteArray bytes_of(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QList<QByteArray> lines_of(const QString &path) {
+    QByteArray all = bytes_of(path);
+    if (all.endsWith("\r\n")) all.chop(2);
+    QList<QByteArray> lines;
+    for (const QByteArray &line : all.split('\n')) lines << (line.endsWith('\r') ? line.chopped(1) : line);
+    return lines;
+}
+
+class RunTest : public WindowTest {
+protected:
+    // Copies the converters beside the test program into the application folder.
+    void install_converters() {
+        for (const char *name : {"tolvex", "renval"}) {
+            const QString from = QCoreApplication::applicationDirPath() + "/" + name;
+            ASSERT_TRUE(QFile::copy(from, app + "/" + name)) << name;
+        }
+    }
+    // A stand-in converter: a shell script named `name` with `body`.
+    void install_script(const char *name, const QByteArray &body) {
+        QFile f(app + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n" + body);
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    }
+    void type(const char *box, const char *digits) {
+        find<QLineEdit>(box)->clear();
+        QTest::keyClicks(find(box), digits);
+    }
+    void dates(const char *start, const char *end) {
+        type("txtStartDate", start);
+        type("txtEndDate", end);
+    }
+    void daylight_saving(const char *start, const char *end) {
+        find<QCheckBox>("chkDaylightSavings")->setChecked(true);
+        type("txtDSLStart", start);
+        type("txtDSLEnd", end);
+    }
+    // Presses "Run" and gives the messages it showed.
+    QStringList run() {
+        messages.clear();
+        click("cmdConvert");
+        return messages;
+    }
+    QString control() const { return app + "/data.dat"; }
+};
+
+// A synthetic year in the TMY2 or EPW layout, lines ended by CR LF.
+QString generate(const QString &path, bool tmy2) {
+    std::vector<GenHour> hours(kGenHoursPerLeapYear);
+    const int count = gen_year(hours.data(), 2001, false);
+    FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    EXPECT_NE(f, nullptr);
+    if (!f) return path;
+    EXPECT_EQ(tmy2 ? write_tmy2(f, hours.data(), count, true) : write_epw(f, hours.data(), count, true), 0);
+    std::fclose(f);
+    return path;
+}
+
+}  // namespace
+
+TEST_F(RunTest, ChecksComeInTheirOrderAndAFailedCheckWritesNothing) {
+    install_converters();
+    EXPECT_EQ(run(), QStringList{"Specify a source file using the 'browse' button."});
+    choose("cmdBrowseSourceFile", file("old.wth", "Old\r\n"));
+    EXPECT_EQ(run(), QStringList{"Specify a destination weather file using the 'Save As' button."});
+
+    click("optTmyWth");
+    const char *incomplete = "Please enter all the Dates Information. Dates must have four digits. Ex. 01/01";
+    EXPECT_EQ(run(), QStringList{incomplete});
+    dates("0316", "0315");
+    find<QCheckBox>("chkDaylightSavings")->setChecked(true);  // its boxes show "__/__"
+    EXPECT_EQ(run(), QStringList{incomplete});
+    find<QCheckBox>("chkDaylightSavings")->setChecked(false);
+    EXPECT_EQ(run(), QStringList{"Start date must be before end date - conversion not run"});
+    dates("0131", "0201");
+    EXPECT_EQ(run(), QStringList{"Specify a source file using the 'browse' button."});
+    choose("cmdBrowseSourceFile", file("a.tm2", "header\r\n"));
+    EXPECT_EQ(run(), QStringList{"Specify a destination weather file using the 'Save As' button."});
+
+    EXPECT_FALSE(QFileInfo::exists(control()));
+    EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG") || QFileInfo::exists(app + "/RENVAL.LOG"));
+    EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+}
+
+TEST_F(RunTest, TemplateWritesTheControlFileAndTheCalendarOfTheWeatherFile) {
+    install_converters();
+    click("optTemplate");
+    const QString out = dir.filePath("one week.wth");
+    choose("cmdSaveWeather", out);
+    find<QLineEdit>("txtDescription")->setText("One week, template");
+    dates("0701", "0707");
+    find<QComboBox>("cboFirstDay")->setCurrentIndex(1);  // Monday: 1 July is a Sunday
+    for (int i = 0; i < 6; ++i) click("cmdNext");
+    pick(3);  // 7/4
+    add("9");
+    daylight_saving("0407", "1027");
+
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    const QByteArray path = QFile::encodeName(out);
+    EXPECT_EQ(bytes_of(control()), "One week, template\r\n" + path + "\r\nTEMPLATE\r\n" + path +
+                                       "\r\n07/01 07/07\r\n 2 \r\n 1 \r\n7/4 9\r\n04/07 10/27\r\n");
+    const QList<QByteArray> lines = lines_of(out);
+    ASSERT_EQ(lines.size(), 5 + 7 + 1 + 1 + 24 * 7);
+    EXPECT_EQ(lines.mid(0, 4), (QList<QByteArray>{"WeatherFile Ventora 2.0", "One week, template",
+                                                  "7/1\t!start-of-file date", "7/7\t!end-of-file date"}));
+    EXPECT_TRUE(lines[5].startsWith("7/1\t1\t1\t1\t")) << lines[5].constData();
+    EXPECT_TRUE(lines[8].startsWith("7/4\t4\t9\t1\t")) << lines[8].constData();
+    EXPECT_EQ(window->LastExitCode(), 0u);
+    EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+
+    // The run changed no input: "Run" again does the same again.
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    EXPECT_EQ(lines_of(out).size(), lines.size());
+    EXPECT_EQ(rows(), QStringList{"7/4 9"});
+}
+
+TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
+    install_converters();
+    const struct {
+        const char *option, *word, *source, *start, *end;
+        int first_day;
+        bool special, dsl;
+        QByteArray control_tail;
+        QList<QByteArray> day_lines;
+        const char *last;
+    } types[] = {
+        {"optTmyWth", "TMY2", "site.tm2", "0101", "0102", 0, true, false,
+         "01/01 01/02\r\n 1 \r\n 1 \r\n1/1 8\r\n01/01 01/01\r\n",
+         {"1/1\t1\t8\t0\t", "1/2\t2\t2\t0\t"}, "1/2\t24:00:00\t"},
+        {"optEnergyplus", "E/E", "site.epw", "1230", "1231", 6, false, true,
+         "12/30 12/31\r\n 7 \r\n 1 \r\n1/1 8\r\n03/26 10/30\r\n",  // the list stays
+         {"12/30\t6\t6\t0\t", "12/31\t7\t7\t0\t"}, "12/31\t24:00:00\t"},
+    };
+    for (const auto &t : types) {
+        SCOPED_TRACE(t.option);
+        click(t.option);
+        const QString source = generate(dir.filePath(t.source), t.word == std::string("TMY2"));
+        choose("cmdBrowseSourceFile", source);
+        const QByteArray description = bytes_of(source).split('\r').first();
+        EXPECT_EQ(find<QLineEdit>("txtDescription")->text().toLocal8Bit(), description);
+        const QString out = dir.filePath(QString(t.source) + ".wth");
+        choose("cmdSaveWeather", out);
+        dates(t.start, t.end);
+        find<QComboBox>("cboFirstDay")->setCurrentIndex(t.first_day);
+        if (t.special) add("8");  // the date box shows 1/1
+        if (t.dsl) daylight_saving("0326", "1030");
+
+        EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+        EXPECT_EQ(bytes_of(control()), description + "\r\n" + QFile::encodeName(source) + "\r\n" +
+                                           t.word + "\r\n" + QFile::encodeName(out) + "\r\n" +
+                                           t.control_tail);
+        const QList<QByteArray> lines = lines_of(out);
+        ASSERT_EQ(lines.size(), 5 + 2 + 1 + 1 + 24 * 2);
+        EXPECT_EQ(lines[1], description);
+        EXPECT_TRUE(lines[5].startsWith(t.day_lines[0]) && lines[6].startsWith(t.day_lines[1]))
+            << lines[5].constData() << " / " << lines[6].constData();
+        EXPECT_TRUE(lines.last().startsWith(t.last)) << lines.last().constData();
+        EXPECT_EQ(lines.last().count('\t'), 11);  // every column filled from the source
+        if (t.special) save_shot(window.get(), "window-after-tmy2-run.png");
+    }
+}
+
+TEST_F(RunTest, TheUpgradeWritesFourLinesAndGivesWeatherAndSpeciesFiles) {
+    install_converters();
+    // The example with CR LF line ends, so that its title line is the description.
+    const QString old = file("old 1.0.wth", bytes_of(EXAMPLES_DIR "/example-1.0.wth").replace("\n", "\r\n"));
+    choose("cmdBrowseSourceFile", old);
+    choose("cmdSaveWeather", dir.filePath("upgraded.wth"));
+    type("txtStartDate", "1");  // the upgrade neither tests nor writes dates
+
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    const QByteArray description = bytes_of(old).split('\r').first();
+    EXPECT_EQ(bytes_of(control()), QFile::encodeName(old) + "\r\n" +
+                                       QFile::encodeName(dir.filePath("upgraded.wth")) + "\r\n" +
+                                       QFile::encodeName(dir.filePath("upgraded.ctm")) + "\r\n" +
+                                       description + "\r\n");
+    EXPECT_EQ(lines_of(dir.filePath("upgraded.wth")).mid(0, 2),
+              (QList<QByteArray>{"WeatherFile Ventora 2.0", description}));
+    EXPECT_EQ(lines_of(dir.filePath("upgraded.ctm")).first(), "SpeciesFile Ventora 2.0");
+    EXPECT_TRUE(QFileInfo::exists(app + "/RENVAL.LOG"));
+    EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
+}
+
+TEST_F(RunTest, AFailedConversionOpensTheLogViewerForGood) {
+    install_converters();
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("1340", "1401");  // passes the window, not the converter
+    EXPECT_EQ(run(), QStringList{"Conversion failed - see log file"});
+    EXPECT_EQ(window->LastExitCode(), 1u);
+    ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
+
+    click("cmdViewLogFile");
+    auto *viewer = window->findChild<frmViewLogFile *>();
+    ASSERT_TRUE(viewer && viewer->isVisible());
+    EXPECT_TRUE(viewer->lines().contains(" 13/40 is not a valid date"));
+    EXPECT_TRUE(viewer->lines().contains(" Run terminated because of input errors"));
+    save_shot(viewer, "log-viewer.png");
+    viewer->findChild<QPushButton *>("cmdClose")->click();
+
+    dates("0101", "0101");
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
+    EXPECT_EQ(window->LastExitCode(), 0u);
+}
+
+TEST_F(RunTest, AConverterThatDoesNotEndByItselfIsNeverASuccess) {
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("0101", "0131");
+    const QString tolvex = app + "/tolvex";
+    // Missing; present but not executable; killed by a signal.
+    EXPECT_EQ(run(), QStringList{QString("The converter program %1 could not be started (No such "
+                                         "file or directory). The conversion was not run.").arg(tolvex)});
+    EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
+    file("app folder/tolvex", "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(run(), QStringList{QString("The converter program %1 could not be started (Permission "
+                                         "denied). The conversion was not run.").arg(tolvex)});
+    QFile::remove(tolvex);
+    install_script("tolvex", "kill -9 $$\n");
+    EXPECT_EQ(run(), QStringList{"Conversion failed - see log file"});
+}
+
+TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
+    install_converters();
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("0101", "0131");
+
+    QDir(app).mkdir("data.dat");  // a folder where the file should go
+    EXPECT_EQ(run(), QStringList{QString("The control file %1 could not be written (Is a directory). "
+                                         "The conversion was not run.").arg(control())});
+    EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
+
+    // An application folder that cannot exist: its parent is a plain file.  Root may
+    // write anywhere else.
+    const QString blocked = file("plain", "") + "/app";
+    set_application_folder(blocked);
+    EXPECT_EQ(run(), QStringList{QString("The control file %1/data.dat could not be written (Not a "
+                                         "directory). The conversion was not run.").arg(blocked)});
+    EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+}
+
+// The stand-in converter records its arguments and waits for the test to let it end,
+// while the test tries to type, click, press Esc and close, and asks for a repaint.
+TEST_F(RunTest, WhileTheConverterRunsTheWindowRepaintsButTakesNoInput) {
+    install_script("tolvex",
+                   "printf '%s\\n' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n"
+                   "i=0\n"
+                   "while [ ! -e \"$(dirname \"$0\")/go\" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done\n");
+    click("optTmyWth");
+    choose("cmdBrowseSourceFile", file("a.tm2", "header\r\n"));
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("0101", "0131");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    auto *description = find<QLineEdit>("txtDescription");
+    description->installEventFilter(&counter);
+    bool busy_state_ok = false;
+    QTimer::singleShot(100, [&] {
+        busy_state_ok = QApplication::overrideCursor() == nullptr && find("cmdConvert")->isEnabled() &&
+                        description->isEnabled();
+        QTest::keyClicks(description, "typed");
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        const QPoint centre = find("optTemplate")->rect().center();
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                          find("optTemplate")->mapTo(window.get(), centre));
+        window->close();
+        window->windowHandle()->close();
+        counter.paints = 0;
+        description->update();
+    });
+    QTimer::singleShot(300, [&] { file("app folder/go", ""); });
+
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    EXPECT_TRUE(busy_state_ok);
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(description->text(), "header");
+    EXPECT_TRUE(find<QRadioButton>("optTmyWth")->isChecked());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(bytes_of(app + "/args"), "1\n" + QFile::encodeName(control()) + "\n");
+
+    // Afterwards the window takes input again.
+    QTest::keyClicks(description, "!");
+    EXPECT_EQ(description->text(), "header!");
+}

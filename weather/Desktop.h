@@ -1,0 +1,73 @@
+// Desktop - what the window asks of the system around it: the application folder that
+// holds the programs, the help viewer, and a converter run with its wait.
+//
+// The application folder and the help viewer each go through one routine whose work a
+// test can replace, so that tests run converters from a folder of their own and watch
+// help requests without opening a viewer.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+
+// ---- Application folder -------------------------------------------------------------
+
+// The folder that holds the window program and the converters, without a trailing
+// "/": the program's own folder, or the one a test put in its place.
+QString application_folder();
+
+// Puts `folder` in place of the program's own folder; an empty text brings it back.
+// Returns the folder in place before ("" for the program's own).
+QString set_application_folder(const QString &folder);
+
+// ---- Help ----------------------------------------------------------------------------
+
+// The property that holds the help topic number of a window or a control; 0 or no
+// property means none.
+constexpr const char *kHelpTopicProperty = "HelpContextID";
+// Topic of the help contents, opened by "Help Contents".
+constexpr int kHelpContentsTopic = 100;
+
+// The topic F1 opens in `window`: that of the control in it that has (or last had) the
+// focus; when that control has none, the window's own; else 0, the file's first page.
+int help_topic_for(const QWidget *window);
+
+// The address handed to the desktop for the help file `file` at `topic`: the file's
+// URL with the topic number as its fragment ("file:///.../weather.chm#300"); topic 0
+// (none) gives the file's URL alone, so that the viewer opens at its first page.
+QUrl help_url(const QString &file, int topic);
+
+// Opens the help file `file` at `topic` in the desktop's viewer for its kind of file.
+// A missing file, or a desktop without such a viewer, shows nothing and returns false;
+// true when the file was handed over.
+bool show_help(const QString &file, int topic);
+
+using HelpHandler = std::function<bool(const QString &file, int topic)>;
+// Replaces what show_help does; an empty handler brings back the desktop's viewer.
+// Returns the handler in place before.
+HelpHandler set_help_handler(HelpHandler handler);
+
+// ---- Converter run -------------------------------------------------------------------
+
+struct ConverterRun {
+    enum class Outcome {
+        Ended,        // the converter ended by itself; exit_code holds its status
+        Crashed,      // the converter was ended by a signal
+        NotStarted,   // the program could not be started; error says why
+    };
+    Outcome outcome = Outcome::NotStarted;
+    unsigned exit_code = 0;  // the converter's exit status when it Ended, else 0
+    QString error;           // the system's reason when NotStarted
+};
+
+// Starts `program` with `control_path` as its only argument (an argument list, no
+// shell), with the window program's environment and current folder, standard input
+// empty and both output streams discarded, and waits for its end without a time limit.
+//
+// While it waits the program's windows keep repainting and timers keep running, but no
+// window takes input: mouse, keyboard, wheel, touch and drag events are dropped, and no
+// window closes, neither by its close button nor by Esc.  No control is disabled and the
+// mouse pointer is not changed.
+ConverterRun run_converter(const QString &program, const QString &control_path);
