@@ -301,13 +301,6 @@ int read_int(int mode) {
     return v;
 }
 
-int read_decimal(int mode) {
-    next_token(token, mode, kTokenSize);
-    int v;
-    if (parse_decimal(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
-    return v;
-}
-
 long read_long(int mode) {
     next_token(token, mode, kTokenSize);
     long v;

@@ -64,8 +64,6 @@ int parse_decimal(const char *text, int *value);
 int read_int(int mode);
 long read_long(int mode);
 float read_float(int mode);
-// read_int by the decimal rule of parse_decimal.
-int read_decimal(int mode);
 // The token buffer of the typed readers (the last token scanned).
 const char *last_token();
 

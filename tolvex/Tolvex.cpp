@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "Config.h"
-#include "Heap.h"
 #include "Utils.h"
 #include "Wfiles.h"
 

@@ -10,7 +10,6 @@
 #include "Utils.h"
 
 constexpr int kDaysInYear = 365;
-constexpr int kMaxSpecialDays = kDaysInYear;  // distinct days a list can name
 constexpr float kGroundTemp = 283.15f;        // K, every day of every file
 
 // The settings of one run, read from the control file.
