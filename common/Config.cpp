@@ -122,11 +122,18 @@ void msg_to_box(const char *word, const char *text, const char *location) {
     }
 }
 
+#ifdef WEATHER_FUZZ_SEAM
+sigjmp_buf *fuzz_abort_target = nullptr;
+#endif
+
 [[noreturn]] void abnormal_end(int code) {
     if (log_file) {
         fclose(log_file);
         log_file = nullptr;
     }
+#ifdef WEATHER_FUZZ_SEAM
+    if (fuzz_abort_target) siglongjmp(*fuzz_abort_target, code != 0 ? code : 1);
+#endif
     exit(code);
 }
 
@@ -202,7 +209,12 @@ char *self_path(const char *argv0, char *buf, size_t size) {
 // ---- the drivers' shared steps ---------------------------------------------------
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
     char exe[kMaxPath], drive[kMaxPath], dir[kMaxPath], base[kMaxPath], extension[kMaxPath];
-    self_path(argv0, exe, sizeof exe);
+    // An executable whose own path does not fit has no known folder: no sibling at
+    // all, rather than one in the current folder.
+    if (self_path(argv0, exe, sizeof exe)[0] == '\0') {
+        out[0] = '\0';
+        return 1;
+    }
     split_path(exe, drive, dir, base, extension);
     return make_path(out, drive, dir, fname, ext);
 }

@@ -10,6 +10,9 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
+#ifdef WEATHER_FUZZ_SEAM
+#include <csetjmp>
+#endif
 
 // Severities of report_msg().
 constexpr int NOTE = 0;
@@ -52,6 +55,13 @@ void fp_handler(int sig, siginfo_t *info, void *context);
 // Closes the log if it is open and ends the process with `code`.
 [[noreturn]] void abnormal_end(int code);
 
+#ifdef WEATHER_FUZZ_SEAM
+// Fuzz build only: when set, abnormal_end jumps here (siglongjmp with `code`) after
+// closing the log instead of ending the process, so that a fuzz harness gets each
+// FATAL back, the floating-point handler's included.  Null in every product run.
+extern sigjmp_buf *fuzz_abort_target;
+#endif
+
 // The message sinks used by report_msg: severity word, message text (leading blank,
 // trailing line end) and location line ("  (file Unit, line N)\n").
 void msg_to_log(const char *word, const char *text, const char *location);
@@ -79,7 +89,8 @@ char *self_path(const char *argv0, char *buf, size_t size);
 
 // ---- the drivers' shared steps ------------------------------------------------------
 // The path of `fname` + `ext` in the folder of the running executable, into `out`
-// (kMaxPath); 1 when it does not fit.
+// (kMaxPath); 1 when it does not fit, or when the executable's own path does not
+// (`out` is then empty).
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
 // Opens the log `base`.LOG beside the executable as log_file, replacing an older one,
 // and writes its head: heap report, "Initial ", "Program:  " with `argv0` and

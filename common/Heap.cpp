@@ -134,6 +134,13 @@ int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char
 
 int heap_block_count() { return (int)live_blocks.size(); }
 
+#ifdef WEATHER_FUZZ_SEAM
+void fuzz_heap_reset() {
+    for (const LiveBlock &b : live_blocks) free(b.start);
+    live_blocks.clear();
+}
+#endif
+
 HeapBlock heap_block(int index) {
     const LiveBlock &b = live_blocks[(size_t)index];
     const unsigned char *data = b.start + kLead;

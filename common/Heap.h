@@ -41,3 +41,9 @@ struct HeapBlock {
 };
 int heap_block_count();
 HeapBlock heap_block(int index);
+
+#ifdef WEATHER_FUZZ_SEAM
+// Fuzz build only: returns every live block to the runtime without tracing, as the
+// end of the process would after a FATAL.
+void fuzz_heap_reset();
+#endif

@@ -317,15 +317,28 @@ float read_float(int mode) {
 
 const char *last_token() { return token; }
 
+// The answer is read up to and including its line end, so that the next prompt reads
+// the next line: a CR LF answer that fills the buffer must not leave its LF behind as
+// an empty answer for the next question.
 char *prompt_line(const char *prompt, char *buf, int size) {
     fputs(prompt, stderr);
     fflush(stderr);
-    if (!fgets(buf, size, stdin)) buf[0] = '\0';
-    size_t n = strlen(buf);
-    bool whole = n > 0 && buf[n - 1] == '\n';
-    if (whole) buf[--n] = '\0';
-    if (n > 0 && buf[n - 1] == '\r') buf[--n] = '\0';
-    if (!whole && (int)n == size - 1) MSG(FATAL, "Buffer overflow: ", buf);
+    int n = 0;
+    for (;;) {
+        int c = getc(stdin);
+        if (c == '\r') {  // a CR directly before the line end is not part of the answer
+            int next = getc(stdin);
+            if (next == '\n' || next == EOF) break;
+            ungetc(next, stdin);
+        }
+        if (c == '\n' || c == EOF) break;
+        if (n == size - 1) {
+            buf[n] = '\0';
+            MSG(FATAL, "Buffer overflow: ", buf);
+        }
+        buf[n++] = (char)c;
+    }
+    buf[n] = '\0';
     return buf;
 }
 
@@ -590,6 +603,17 @@ float field_float(int mode) {
     }
     return v;
 }
+
+#ifdef WEATHER_FUZZ_SEAM
+void fuzz_utils_reset() {
+    if (_UNXT) fclose(_UNXT);
+    _UNXT = nullptr;
+    for (OutFile &o : out_files) {
+        if (o.f) fclose(o.f);
+        o.f = nullptr;
+    }
+}
+#endif
 
 void unxt_rewind() {
     if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG(FATAL, "Problem while rewinding _UNXT");

@@ -68,8 +68,9 @@ float read_float(int mode);
 const char *last_token();
 
 // Writes `prompt` to the standard error stream and reads one line of the standard
-// input into `buf` (`size` characters) without its line end.  A longer answer ends
-// the run with FATAL "Buffer overflow: ".  Returns `buf` (empty at end of input).
+// input, LF or CR LF ended, into `buf` (at most `size` - 1 characters) without its
+// line end.  A longer answer ends the run with FATAL "Buffer overflow: " and its first
+// `size` - 1 characters.  Returns `buf` (empty at end of input).
 char *prompt_line(const char *prompt, char *buf, int size);
 
 // 1 when the texts are equal byte by byte, else 0.
@@ -142,3 +143,9 @@ float field_float(int mode);
 // Returns the input unit to the start of its file, at a line start.  FATAL "Problem
 // while rewinding _UNXT" when the stream cannot be positioned.
 void unxt_rewind();
+
+#ifdef WEATHER_FUZZ_SEAM
+// Fuzz build only: closes the input unit and every output file opened through
+// out_open without a message, as the end of the process would after a FATAL.
+void fuzz_utils_reset();
+#endif

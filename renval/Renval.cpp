@@ -33,7 +33,8 @@ static struct {
     char species_path[kLineSize];
     char description[kLineSize];
     char work_path[kMaxPath];  // WEATHER.TMP beside the executable
-} run;
+    int work_lock;             // descriptor that holds the work file's lock, or -1
+} run = {"", "", "", "", "", -1};
 
 // One time point of the 1.0 file.
 struct TimePoint {
@@ -46,6 +47,7 @@ struct TimePoint {
 // run from the same folder waits instead of writing into the first one's output.
 static void lock_work_file() {
     int fd = open(run.work_path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) run.work_lock = fd;
     if (fd < 0 || flock(fd, LOCK_EX) != 0)
         MSG(FATAL, "Could not open temporary file: ", run.work_path);
     // The descriptor stays open: the lock lasts as long as the process.
@@ -197,6 +199,34 @@ int convert_weather_10(const char *old_path) {
     return 0;
 }
 
+// Reads the four lines of the control file at `path` into the run's settings.
+static void read_control(const char *path) {
+    unxt_open(path, 3, __FILE__, __LINE__);
+    next_token(run.old_path, TOK_LINE, kLineSize);
+    next_token(run.new_path, TOK_LINE, kLineSize);
+    next_token(run.species_path, TOK_LINE, kLineSize);
+    next_token(run.description, TOK_LINE, kLineSize);
+    unxt_close();
+}
+
+#ifdef WEATHER_FUZZ_SEAM
+void fuzz_read_control(const char *path) { read_control(path); }
+
+void fuzz_set_paths(const char *old_path, const char *new_path, const char *species_path,
+                    const char *work_path) {
+    snprintf(run.old_path, sizeof run.old_path, "%s", old_path);
+    snprintf(run.new_path, sizeof run.new_path, "%s", new_path);
+    snprintf(run.species_path, sizeof run.species_path, "%s", species_path);
+    snprintf(run.work_path, sizeof run.work_path, "%s", work_path);
+}
+
+void fuzz_renval_reset() {
+    if (run.work_lock >= 0) close(run.work_lock);
+    run.work_lock = -1;
+    run.description[0] = '\0';
+}
+#endif
+
 // ---- driver -----------------------------------------------------------------------
 int renval_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "renval";
@@ -206,12 +236,7 @@ int renval_main(int argc, char **argv) {
         MSG(FATAL, "Could not open temporary file: ", run.work_path);
 
     if (argc > 1) {
-        unxt_open(argv[1], 3, __FILE__, __LINE__);
-        next_token(run.old_path, TOK_LINE, kLineSize);
-        next_token(run.new_path, TOK_LINE, kLineSize);
-        next_token(run.species_path, TOK_LINE, kLineSize);
-        next_token(run.description, TOK_LINE, kLineSize);
-        unxt_close();
+        read_control(argv[1]);
     } else {
         prompt_line("Enter name of old weather file:  ", run.old_path, kLineSize);
         prompt_line("Enter name of new weather file:  ", run.new_path, kLineSize);

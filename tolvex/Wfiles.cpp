@@ -208,20 +208,36 @@ static void seek_tmy2_record(long index) {
 // before (12/31 hour 24 for a start on 1/1), then 24 records per day in file order,
 // starting again at the first record after 12/31.  Logs "Opened", the header line and
 // "Finished"; closes the source and the destination.  Every failure is FATAL:
-// " Failed to open ", " Wrong file format" (second record not 1/1 hour 2),
-// " End-of-File encountered", "Run terminated because of input errors".  Returns 0.
+// " Failed to open ", "Buffer overflow: " (a header line longer than 255 characters),
+// " Wrong file format" (second record not 1/1 hour 2), " End-of-File encountered",
+// "Run terminated because of input errors".  Returns 0.
 int import_tmy2() {
     tmy2.N = 0;
     tmy2.src = fopen(settings.source_path, "rb");
     if (!tmy2.src) MSG(FATAL, " Failed to open ", settings.source_path);
     fprintf(log_file, "Opened %s\n", settings.source_path);
 
-    // The header keeps its line end in the log, so an empty line follows it; a CR LF
-    // goes in as the log's own LF.
-    char header[kTmy2HeaderSize];
-    if (!fgets(header, sizeof header, tmy2.src)) MSG(FATAL, " End-of-File encountered");
-    char *crlf = strstr(header, "\r\n");
-    if (crlf) strcpy(crlf, "\n");
+    // The header line is read whole, so that a long one is never taken for the first
+    // record: at most 255 characters before its LF or CR LF.  It keeps its line end in
+    // the log, so an empty line follows it; a CR LF goes in as the log's own LF.
+    char header[kTmy2HeaderSize + 2];  // the characters, a CR, the LF, the terminator
+    int n = 0;
+    bool too_long = false;
+    for (int c; (c = getc(tmy2.src)) != '\n';) {
+        if (c == EOF) MSG(FATAL, " End-of-File encountered");
+        if (n == kTmy2HeaderSize) {  // too long even with a CR at its end
+            too_long = true;
+            break;
+        }
+        header[n++] = (char)c;
+    }
+    if (!too_long && n > 0 && header[n - 1] == '\r') --n;
+    if (too_long || n > kTmy2HeaderSize - 1) {
+        header[kTmy2HeaderSize - 1] = '\0';
+        MSG(FATAL, "Buffer overflow: ", header);
+    }
+    header[n++] = '\n';
+    header[n] = '\0';
     fprintf(log_file, "TMY2 header line:\n%s\n", header);
 
     tmy2.first = ftell(tmy2.src);
@@ -250,11 +266,19 @@ int import_tmy2() {
     stop_on_input_errors();  // a bad date in the last record read
 
     fclose(tmy2.src);
+    tmy2.src = nullptr;
     out_close(dest_file);
     dest_file = nullptr;
     fprintf(log_file, "Finished %s\n", settings.dest_path);
     return 0;
 }
+
+#ifdef WEATHER_FUZZ_SEAM
+void fuzz_wfiles_reset() {
+    if (tmy2.src) fclose(tmy2.src);
+    tmy2.src = nullptr;
+}
+#endif
 
 // ---- E/E import -------------------------------------------------------------------
 // An E/E source is an EPW file: 8 header lines, then one comma-separated record per

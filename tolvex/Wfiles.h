@@ -6,3 +6,8 @@
 int make_template();
 int import_tmy2();
 int import_ee();
+
+#ifdef WEATHER_FUZZ_SEAM
+// Fuzz build only: closes a TMY2 source left open by a FATAL.
+void fuzz_wfiles_reset();
+#endif

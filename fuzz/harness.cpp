@@ -1,0 +1,96 @@
+// harness - see harness.h.  Compiled into every fuzz target, against the common library
+// of its converter.
+#include "harness.h"
+
+#include <cfenv>
+#include <csetjmp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ftw.h>
+#include <unistd.h>
+
+#include "Config.h"
+#include "Utils.h"
+
+static std::string scratch_dir;
+
+static int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
+    return remove(path);
+}
+
+static void remove_scratch() {
+    if (!scratch_dir.empty()) nftw(scratch_dir.c_str(), remove_entry, 8, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string scratch_path(const char *name) {
+    if (scratch_dir.empty()) {
+        const char *base = getenv("TMPDIR");
+        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/weather-fuzz.XXXXXX";
+        if (!mkdtemp(&tmpl[0])) {
+            perror("weather fuzz harness: mkdtemp");
+            abort();
+        }
+        scratch_dir = tmpl;
+        atexit(remove_scratch);
+    }
+    return scratch_dir + "/" + name;
+}
+
+std::string write_scratch(const char *name, const uint8_t *data, size_t size) {
+    std::string path = scratch_path(name);
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f || fwrite(data, 1, size, f) != size || fclose(f) != 0) {
+        perror("weather fuzz harness: cannot write the input file");
+        abort();
+    }
+    return path;
+}
+
+int run_converter(void (*body)(), void (*reset)()) {
+    static sigjmp_buf jump;
+    struct sigaction harness_fpe {};
+    sigaction(SIGFPE, nullptr, &harness_fpe);
+
+    log_file = fopen("/dev/null", "w");
+    MSG(ERR_RESET);
+    // sigsetjmp saves the signal mask, so that a jump out of the SIGFPE handler
+    // unblocks the signal again.
+    int fatal = sigsetjmp(jump, 1);
+    if (fatal == 0) {
+        fuzz_abort_target = &jump;
+        msg_setup(0);
+        body();
+        if (MSG(ERR_COUNT) != 0) abort();  // a success in spite of input errors
+    }
+    fuzz_abort_target = nullptr;
+
+    // The traps must not outlive the run: libFuzzer's own arithmetic runs untrapped.
+    feclearexcept(FE_ALL_EXCEPT);
+    fedisableexcept(FE_ALL_EXCEPT);
+    sigaction(SIGFPE, &harness_fpe, nullptr);
+    if (log_file) fclose(log_file);
+    log_file = nullptr;
+    reset();
+    return fatal != 0;
+}
+
+void check_output(const std::string &path) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) abort();
+    std::string text;
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+    fclose(f);
+    size_t start = text.find('\n', text.find('\n') + 1);
+    if (start == std::string::npos) abort();
+    if (text.find("nan", start) != std::string::npos || text.find("inf", start) != std::string::npos)
+        abort();
+}
+
+bool day_range(const uint8_t *data, size_t size, DayRange *range) {
+    if (size < kDayBytes) return false;
+    range->start = ((data[0] << 8) | data[1]) % 365 + 1;
+    range->end = ((data[2] << 8) | data[3]) % 365 + 1;
+    return true;
+}

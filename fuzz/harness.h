@@ -1,0 +1,42 @@
+// harness - what the fuzz targets share: a scratch folder of their own, the input
+// written to a file in it, and one converter run whose FATAL comes back to the harness.
+//
+// The targets are built only with WEATHER_FUZZ (clang, libFuzzer, AddressSanitizer and
+// UndefinedBehaviorSanitizer), where the common library's abnormal_end jumps back into
+// run_converter instead of ending the process.  Every path a target hands to the
+// converter is a scratch file or /dev/null, never one taken from the input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The path of `name` in the scratch folder, which is created at the first call and
+// removed when the process exits normally.
+std::string scratch_path(const char *name);
+
+// Writes `size` bytes of `data` to the scratch file `name`; returns its path.
+std::string write_scratch(const char *name, const uint8_t *data, size_t size);
+
+// Runs `body` as one run of a converter: a log on /dev/null, the error count reset,
+// the message mode, floating-point traps and SIGFPE handler of msg_setup(0), and
+// fuzz_abort_target set, so that a FATAL (a trap's included) ends only `body`.
+// Afterwards the traps are off again, the harness's SIGFPE handler is back, and
+// `reset` closes and frees what the run left behind, as the end of the process would.
+// Returns 1 when the run ended with a FATAL, else 0.  A run that ends normally with an
+// ERROR counted would be a success in spite of bad input: the harness aborts, which
+// libFuzzer reports as a crash.
+int run_converter(void (*body)(), void (*reset)());
+
+// Aborts when the weather file at `path` is missing or holds "nan" or "inf" after its
+// first two lines (format line and description): a successful run writes numbers.
+void check_output(const std::string &path);
+
+// The first and last day (1..365) of an import, taken from the first four bytes of the
+// input (two big-endian 16-bit numbers, each modulo 365, plus 1).  Returns false when
+// the input is shorter than that.
+struct DayRange {
+    int start, end;
+};
+constexpr size_t kDayBytes = 4;
+bool day_range(const uint8_t *data, size_t size, DayRange *range);

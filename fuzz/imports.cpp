@@ -1,0 +1,47 @@
+// imports - see imports.h.
+#include "imports.h"
+
+#include <cstring>
+#include <string>
+
+#include "Heap.h"
+#include "Tolvex.h"
+#include "Utils.h"
+#include "Wfiles.h"
+#include "harness.h"
+
+static int (*the_producer)();
+
+static void convert() {
+    write_weather_head();
+    the_producer();
+}
+
+static void reset() {
+    dest_file = nullptr;  // closed by fuzz_utils_reset
+    fuzz_wfiles_reset();
+    fuzz_utils_reset();
+    fuzz_heap_reset();
+}
+
+void fuzz_import(const uint8_t *data, size_t size, int (*producer)()) {
+    DayRange days;
+    if (!day_range(data, size, &days)) return;
+    std::string source = write_scratch("source", data + kDayBytes, size - kDayBytes);
+
+    memset(&settings, 0, sizeof settings);
+    strcpy(settings.description, "fuzz");
+    snprintf(settings.source_path, sizeof settings.source_path, "%s", source.c_str());
+    strcpy(settings.file_type, "fuzz");
+    static const std::string dest = scratch_path("out.wth");
+    snprintf(settings.dest_path, sizeof settings.dest_path, "%s", dest.c_str());
+    settings.start_day = days.start;
+    settings.end_day = days.end;
+    settings.first_weekday = 1;
+    settings.dst_start = settings.dst_end = 1;
+    days_set_defaults(day_table);
+    days_set_weekdays(day_table, settings.first_weekday);
+
+    the_producer = producer;
+    if (run_converter(convert, reset) == 0) check_output(dest);
+}

@@ -1,0 +1,37 @@
+// renval_run - see renval_run.h.
+#include "renval_run.h"
+
+#include <string>
+
+#include "Heap.h"
+#include "Renval.h"
+#include "Utils.h"
+#include "harness.h"
+
+static const char *the_control;
+static std::string the_old, the_new, the_species, the_work;
+
+static void convert() {
+    if (the_control) fuzz_read_control(the_control);
+    fuzz_set_paths(the_old.c_str(), the_new.c_str(), the_species.c_str(), the_work.c_str());
+    convert_weather_10(the_old.c_str());
+}
+
+static void reset() {
+    fuzz_renval_reset();
+    fuzz_utils_reset();
+    fuzz_heap_reset();
+}
+
+void fuzz_renval(const char *control, const char *old_path) {
+    if (the_work.empty()) {
+        the_new = scratch_path("new.wth");
+        the_species = scratch_path("new.ctm");
+        the_work = scratch_path("WEATHER.TMP");
+    }
+    the_control = control;
+    the_old = old_path;
+    remove(the_new.c_str());
+    remove(the_species.c_str());
+    if (run_converter(convert, reset) == 0) check_output(the_new);
+}
