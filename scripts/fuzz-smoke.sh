@@ -8,18 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(clang-14 libclang-rt-14-dev cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/setup.sh clang-14 libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-10}
 targets=(tolvex_control tmy2 ee renval_control weather10)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, when any is missing.
-# Runs as root or through sudo; does nothing when everything is there.
+# Installs the Debian packages that building and testing need, and any further
+# packages named as arguments, when any is missing.  Runs as root or through sudo;
+# does nothing when everything is there.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev
-          qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick)
+          qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick "$@")
 
 missing=()
 for p in "${packages[@]}"; do
