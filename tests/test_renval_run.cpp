@@ -88,10 +88,12 @@ TEST(RenvalRun, UpgradeMatchesHandWrittenFilesByteForByte) {
 
 TEST(RenvalRun, HumidityFromH2OOrFromHalfSaturation) {
     // No species: no species file, not even over an older one; Hr at 50 % RH.
-    TempDir keep;
     Upgrade none(old_file("", 1, 1));
     ASSERT_EQ(none.result.status, 0) << none.result.err;
     EXPECT_FALSE(file_exists(none.dir / "new.ctm"));
+    write_file(none.dir / "new.ctm", "older species file");
+    ASSERT_EQ(run_program(RENVAL_EXE, none.dir.path(), {"data.dat"}).status, 0);
+    EXPECT_EQ(read_file(none.dir / "new.ctm"), "older species file");
     char expected[32];
     snprintf(expected, sizeof expected, "%.3f",
              (double)(1000.0L * humidity_ratio_rh(273.15f, 0.5f, 101325.0f)));
