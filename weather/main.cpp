@@ -2,12 +2,12 @@
 #include <QApplication>
 
 #include "WeatherRules.h"
-#include "frmWeather.h"
+#include "WeatherWindow.h"
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppTitle));
-    frmWeather window;
+    WeatherWindow window;
     window.show();
     return QApplication::exec();
 }

@@ -17,7 +17,7 @@
 
 #include "Desktop.h"
 #include "Dialogs.h"
-#include "frmWeather.h"
+#include "WeatherWindow.h"
 
 // Qt texts in test failures, as text.
 inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
@@ -40,7 +40,7 @@ protected:
         app = dir.filePath("app folder");  // a blank in the path, as on many desktops
         QDir().mkpath(app);
         set_application_folder(app);
-        window = std::make_unique<frmWeather>();
+        window = std::make_unique<WeatherWindow>();
     }
     void TearDown() override {
         window.reset();
@@ -87,6 +87,6 @@ protected:
 
     QTemporaryDir dir;
     QString app;  // the application folder the window sees
-    std::unique_ptr<frmWeather> window;
+    std::unique_ptr<WeatherWindow> window;
     QStringList messages, answers, dialogs, helps;
 };

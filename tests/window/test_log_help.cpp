@@ -9,25 +9,25 @@
 
 #include "Twips.h"
 #include "WindowFixture.h"
-#include "frmAbout.h"
-#include "frmViewLogFile.h"
+#include "AboutDialog.h"
+#include "LogViewer.h"
 
 namespace {
 
 class LogHelpTest : public WindowTest {
 protected:
     // Opens the log viewer as "View Log File" does, whatever a run has enabled.
-    frmViewLogFile *view_log() {
+    LogViewer *view_log() {
         find("cmdViewLogFile")->setEnabled(true);
         click("cmdViewLogFile");
-        auto *viewer = window->findChild<frmViewLogFile *>();
+        auto *viewer = window->findChild<LogViewer *>();
         EXPECT_TRUE(viewer && viewer->isVisible());
         // The offscreen platform activates a window only at its first show; a window
         // manager would at every show.
         if (viewer) QApplication::setActiveWindow(viewer);
         return viewer;
     }
-    void close_log(frmViewLogFile *viewer) { viewer->findChild<QPushButton *>("cmdClose")->click(); }
+    void close_log(LogViewer *viewer) { viewer->findChild<QPushButton *>("cmdClose")->click(); }
     void press_f1(QWidget *focus) {
         focus->setFocus();
         QTest::keyClick(focus, Qt::Key_F1);
@@ -50,7 +50,7 @@ TEST_F(LogHelpTest, TheLogViewerShowsTheLogOfTheSelectedTypeReadAtEachActivation
     file("app folder/TOLVEX.LOG", "Initial \r\nProgram:  tolvex\r\n\r\nFinal \r\n");
 
     // The upgrade is selected and renval has left no log: an empty window, no message.
-    frmViewLogFile *viewer = view_log();
+    LogViewer *viewer = view_log();
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->windowTitle(), "Log FIle");
     EXPECT_EQ(QApplication::activeModalWidget(), viewer);  // the main window takes no input
@@ -97,7 +97,7 @@ TEST_F(LogHelpTest, TheLogTextSurvivesRepaintsAndCloseKeepsItsPlaceFromTheLowerE
     QByteArray log;
     for (int i = 0; i < 100; ++i) log += "WARNING  (file Tolvex, line 9)\r\n";
     file("app folder/TOLVEX.LOG", log);
-    frmViewLogFile *viewer = view_log();
+    LogViewer *viewer = view_log();
     ASSERT_TRUE(viewer);
     const int dpi = viewer->logicalDpiY();
     EXPECT_EQ(viewer->size(), twips_size(viewer, 4680, 3195));
@@ -135,7 +135,7 @@ TEST_F(LogHelpTest, HelpOpensTheHelpFileAtTheTopicOfTheFocusOrTheWindow) {
     // The log viewer takes the topic of each switch, also one made before it existed.
     click("optTmyWth");
     helps.clear();
-    frmViewLogFile *viewer = view_log();
+    LogViewer *viewer = view_log();
     ASSERT_TRUE(viewer);
     press_f1(viewer->findChild<QPushButton *>("cmdClose"));
     close_log(viewer);
@@ -153,7 +153,7 @@ TEST_F(LogHelpTest, HelpOpensTheHelpFileAtTheTopicOfTheFocusOrTheWindow) {
 TEST_F(LogHelpTest, AboutShowsTheVersionAndOkHidesIt) {
     window->show();
     find<QAction>("mnuHelpAbout")->trigger();
-    auto *about = window->findChild<frmAbout *>();
+    auto *about = window->findChild<AboutDialog *>();
     ASSERT_TRUE(about && about->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), about);
     EXPECT_EQ(about->windowTitle(), "About");
@@ -164,6 +164,6 @@ TEST_F(LogHelpTest, AboutShowsTheVersionAndOkHidesIt) {
     about->findChild<QPushButton *>("Command1")->click();
     EXPECT_FALSE(about->isVisible());
     find<QAction>("mnuHelpAbout")->trigger();
-    EXPECT_EQ(window->findChildren<frmAbout *>().size(), 1);
+    EXPECT_EQ(window->findChildren<AboutDialog *>().size(), 1);
     EXPECT_TRUE(about->isVisible());
 }

@@ -18,7 +18,7 @@
 
 #include "WeatherGen.h"
 #include "WindowFixture.h"
-#include "frmViewLogFile.h"
+#include "LogViewer.h"
 
 namespace {
 
@@ -226,7 +226,7 @@ TEST_F(RunTest, AFailedConversionOpensTheLogViewerForGood) {
     ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
 
     click("cmdViewLogFile");
-    auto *viewer = window->findChild<frmViewLogFile *>();
+    auto *viewer = window->findChild<LogViewer *>();
     ASSERT_TRUE(viewer && viewer->isVisible());
     EXPECT_TRUE(viewer->lines().contains(" 13/40 is not a valid date"));
     EXPECT_TRUE(viewer->lines().contains(" Run terminated because of input errors"));

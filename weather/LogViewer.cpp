@@ -1,5 +1,5 @@
-// frmViewLogFile - the log viewer.
-#include "frmViewLogFile.h"
+// LogViewer - the log viewer.
+#include "LogViewer.h"
 
 #include <QEvent>
 #include <QFile>
@@ -26,7 +26,7 @@ constexpr int kCloseFromBottom = 930;
 
 }  // namespace
 
-frmViewLogFile::frmViewLogFile(std::function<QString()> log_file, const QString &help_file,
+LogViewer::LogViewer(std::function<QString()> log_file, const QString &help_file,
                                QWidget *parent)
     : QDialog(parent), logFile_(std::move(log_file)), helpFile_(help_file) {
     setObjectName(QStringLiteral("frmViewLogFile"));
@@ -39,14 +39,14 @@ frmViewLogFile::frmViewLogFile(std::function<QString()> log_file, const QString 
     cmdClose->resize(twips_size(this, kCloseWidth, kCloseHeight));
     placeCloseButton();
 
-    connect(cmdClose, &QPushButton::clicked, this, &frmViewLogFile::cmdClose_clicked);
+    connect(cmdClose, &QPushButton::clicked, this, &LogViewer::cmdClose_clicked);
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &frmViewLogFile::f1_pressed);
+    connect(f1, &QShortcut::activated, this, &LogViewer::f1_pressed);
 }
 
 // ---- Properties -------------------------------------------------------------------
 
-void frmViewLogFile::setHelpContextID(int topic) {
+void LogViewer::setHelpContextID(int topic) {
     helpContextID_ = topic;
     setProperty(kHelpTopicProperty, topic);
 }
@@ -54,7 +54,7 @@ void frmViewLogFile::setHelpContextID(int topic) {
 // The file is read whole and split at line feeds; a carriage return before a line feed
 // belongs to the line end.  Bytes are taken in the local 8-bit encoding, as the
 // converters write them.
-void frmViewLogFile::LoadLog() {
+void LogViewer::LoadLog() {
     const QString path = logFile_();
     QFile file(path);
     lines_.clear();
@@ -84,19 +84,19 @@ void frmViewLogFile::LoadLog() {
 
 // The log is read anew every time the window is shown and every time it becomes the
 // active one.  Showing the window activates it, but not on every platform.
-bool frmViewLogFile::event(QEvent *event) {
+bool LogViewer::event(QEvent *event) {
     if (event->type() == QEvent::WindowActivate) LoadLog();
     return QDialog::event(event);
 }
 
-void frmViewLogFile::showEvent(QShowEvent *event) {
+void LogViewer::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     LoadLog();
 }
 
 // One log line per text line from the top-left corner; what lies below the window's
 // lower edge or beyond its right edge is cut off.
-void frmViewLogFile::paintEvent(QPaintEvent *) {
+void LogViewer::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const int step = QFontMetrics(font()).lineSpacing();
     int top = 0;
@@ -109,7 +109,7 @@ void frmViewLogFile::paintEvent(QPaintEvent *) {
     }
 }
 
-void frmViewLogFile::resizeEvent(QResizeEvent *event) {
+void LogViewer::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);
     placeCloseButton();
 }
@@ -117,15 +117,15 @@ void frmViewLogFile::resizeEvent(QResizeEvent *event) {
 // ---- Handlers ---------------------------------------------------------------------
 
 // Hides the window; it stays, and shows the log anew when it opens again.
-void frmViewLogFile::cmdClose_clicked() { hide(); }
+void LogViewer::cmdClose_clicked() { hide(); }
 
-void frmViewLogFile::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
+void LogViewer::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
 
 // ---- Helpers ----------------------------------------------------------------------
 
 // Centred across the window, its top 930 twips above the window's lower outer edge
 // (title bar and borders included), so that a low window pushes it up and out of sight.
-void frmViewLogFile::placeCloseButton() {
+void LogViewer::placeCloseButton() {
     const QRect outer = frameGeometry();
     cmdClose->move((outer.width() - cmdClose->width()) / 2,
                    outer.height() - twips_to_pixels(kCloseFromBottom, logicalDpiY()));

@@ -1,5 +1,5 @@
-// frmWeather - the main window.
-#include "frmWeather.h"
+// WeatherWindow - the main window.
+#include "WeatherWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -27,8 +27,8 @@
 #include "Desktop.h"
 #include "Dialogs.h"
 #include "Twips.h"
-#include "frmAbout.h"
-#include "frmViewLogFile.h"
+#include "AboutDialog.h"
+#include "LogViewer.h"
 
 #ifndef WEATHER_VERSION_MAJOR
 #error "the build passes the program's version as WEATHER_VERSION_MAJOR, _MINOR, _PATCH"
@@ -96,7 +96,7 @@ std::string date_of(const QLineEdit *box) { return box->displayText().toStdStrin
 
 }  // namespace
 
-frmWeather::frmWeather(QWidget *parent) : QMainWindow(parent) {
+WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmWeather"));
     // The layout was drawn for an 8-point font; a condensed face keeps the captions of
     // the common wide sans-serif faces inside their controls.
@@ -128,31 +128,31 @@ frmWeather::frmWeather(QWidget *parent) : QMainWindow(parent) {
 
 // ---- Properties -------------------------------------------------------------------
 
-void frmWeather::setCurrentMonth(int month) {
+void WeatherWindow::setCurrentMonth(int month) {
     currentMonth_ = month;
     DrawCalendar();
     ShowSelectedDate();
 }
 
-void frmWeather::setFirstDayOfYear(int weekday) {
+void WeatherWindow::setFirstDayOfYear(int weekday) {
     firstDayOfYear_ = weekday;
     DrawCalendar();
     ShowSelectedDate();
 }
 
-void frmWeather::setSelectedDay(int day) {
+void WeatherWindow::setSelectedDay(int day) {
     selectedDay_ = day;
     ShowSelectedDate();
 }
 
-ConversionType frmWeather::conversion_type() const {
+ConversionType WeatherWindow::conversion_type() const {
     if (optWTH1_2->isChecked()) return ConversionType::V1Upgrade;
     if (optTemplate->isChecked()) return ConversionType::Template;
     if (optTmyWth->isChecked()) return ConversionType::Tmy2;
     return ConversionType::Epw;
 }
 
-RunInputs frmWeather::run_inputs() const {
+RunInputs WeatherWindow::run_inputs() const {
     auto bytes = [](const QString &text) { return text.toLocal8Bit().toStdString(); };
     auto path = [](const QString &text) { return QFile::encodeName(text).toStdString(); };
     RunInputs in;
@@ -174,14 +174,14 @@ RunInputs frmWeather::run_inputs() const {
     return in;
 }
 
-QString frmWeather::log_file() const {
+QString WeatherWindow::log_file() const {
     return application_folder() +
            QString::fromLatin1(optWTH1_2->isChecked() ? kRenvalLog : kTolvexLog);
 }
 
 // ---- Builders ---------------------------------------------------------------------
 
-void frmWeather::createMenus() {
+void WeatherWindow::createMenus() {
     menuBar()->setAccessibleName(QStringLiteral("Menu Bar"));
     mnuFile = named(menuBar()->addMenu(tr("&File")), "mnuFile");
     mnuFile->setAccessibleName(tr("File"));
@@ -194,7 +194,7 @@ void frmWeather::createMenus() {
     mnuHelpAbout = named(mnuHelp->addAction(tr("About...")), "mnuHelpAbout");
 }
 
-void frmWeather::createTypeFrame(QWidget *client) {
+void WeatherWindow::createTypeFrame(QWidget *client) {
     frmCType = named(new QGroupBox(tr("Conversion Type"), client), "frmCType");
     place(frmCType, 0, 0, 2775, 3015);
 
@@ -215,7 +215,7 @@ void frmWeather::createTypeFrame(QWidget *client) {
     optTemplate->setProperty(kHelpTopicProperty, kTopicTemplate);
 }
 
-void frmWeather::createSourceFrame(QWidget *client) {
+void WeatherWindow::createSourceFrame(QWidget *client) {
     frmSourceFile = named(new QGroupBox(tr("Source File"), client), "frmSourceFile");
     place(frmSourceFile, 2880, 0, 5055, 735);
 
@@ -227,7 +227,7 @@ void frmWeather::createSourceFrame(QWidget *client) {
     place(cmdBrowseSourceFile, 3720, 240, 975, 285);
 }
 
-void frmWeather::createDestinationFrame(QWidget *client) {
+void WeatherWindow::createDestinationFrame(QWidget *client) {
     frmDestination = named(new QGroupBox(tr("Destination Files"), client), "frmDestination");
     place(frmDestination, 2880, 840, 5055, 2175);
 
@@ -252,7 +252,7 @@ void frmWeather::createDestinationFrame(QWidget *client) {
     place(lblContaminantFile, 120, 1440, 1215, 255);
 }
 
-void frmWeather::createDatesFrame(QWidget *client) {
+void WeatherWindow::createDatesFrame(QWidget *client) {
     frmDates = named(new QGroupBox(tr("Date Information"), client), "frmDates");
     place(frmDates, 0, 3120, 2295, 3855);
 
@@ -290,7 +290,7 @@ void frmWeather::createDatesFrame(QWidget *client) {
     chkDaylightSavings->raise();
 }
 
-void frmWeather::createSpecialFrame(QWidget *client) {
+void WeatherWindow::createSpecialFrame(QWidget *client) {
     frmSpecial = named(new QGroupBox(tr("Special Days"), client), "frmSpecial");
     place(frmSpecial, 2400, 3120, 5535, 3855);
 
@@ -352,7 +352,7 @@ void frmWeather::createSpecialFrame(QWidget *client) {
     place(lblSpecialEvent, 3960, 3240, 435, 255);
 }
 
-void frmWeather::createButtons(QWidget *client) {
+void WeatherWindow::createButtons(QWidget *client) {
     cmdConvert = named(new QPushButton(tr("Run"), client), "cmdConvert");
     place(cmdConvert, 2700, 7200, 975, 375);
     cmdViewLogFile = named(new QPushButton(tr("View Log File"), client), "cmdViewLogFile");
@@ -362,7 +362,7 @@ void frmWeather::createButtons(QWidget *client) {
 // The states the window opens with.  They are not those of a type switch: the start
 // and end boxes and the calendar's own controls are enabled inside their disabled
 // frames.
-void frmWeather::setDesignStates() {
+void WeatherWindow::setDesignStates() {
     optWTH1_2->setChecked(true);
     for (QWidget *w : std::initializer_list<QWidget *>{
              frmDates, lblStartDate, lblEndDate, frmDSL, chkDaylightSavings, lblDSLStart,
@@ -373,7 +373,7 @@ void frmWeather::setDesignStates() {
 }
 
 // The keyboard order of the controls that take the focus.
-void frmWeather::setKeyboardOrder() {
+void WeatherWindow::setKeyboardOrder() {
     std::vector<QWidget *> order = {
         optWTH1_2, optTmyWth, optTemplate, txtSourceFile, cmdBrowseSourceFile, txtDescription,
         txtWeatherDestination, cmdSaveWeather, txtContaminantDestination, txtStartDate,
@@ -385,7 +385,7 @@ void frmWeather::setKeyboardOrder() {
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void frmWeather::connectHandlers() {
+void WeatherWindow::connectHandlers() {
     const std::pair<QRadioButton *, ConversionType> options[] = {
         {optWTH1_2, ConversionType::V1Upgrade},
         {optTmyWth, ConversionType::Tmy2},
@@ -398,31 +398,31 @@ void frmWeather::connectHandlers() {
             if (checked) opt_clicked(t);
         });
     }
-    connect(cmdBrowseSourceFile, &QPushButton::clicked, this, &frmWeather::cmdBrowseSourceFile_clicked);
-    connect(cmdSaveWeather, &QPushButton::clicked, this, &frmWeather::cmdSaveWeather_clicked);
+    connect(cmdBrowseSourceFile, &QPushButton::clicked, this, &WeatherWindow::cmdBrowseSourceFile_clicked);
+    connect(cmdSaveWeather, &QPushButton::clicked, this, &WeatherWindow::cmdSaveWeather_clicked);
     connect(cboFirstDay, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &frmWeather::cboFirstDay_click);
-    connect(cmdNext, &QPushButton::clicked, this, &frmWeather::cmdNext_clicked);
-    connect(cmdPrevious, &QPushButton::clicked, this, &frmWeather::cmdPrevious_clicked);
-    connect(cmdDayGroup, &QButtonGroup::idClicked, this, &frmWeather::cmdDay_clicked);
-    connect(cmdAddSpecialDate, &QPushButton::clicked, this, &frmWeather::cmdAddSpecialDate_clicked);
+            &WeatherWindow::cboFirstDay_click);
+    connect(cmdNext, &QPushButton::clicked, this, &WeatherWindow::cmdNext_clicked);
+    connect(cmdPrevious, &QPushButton::clicked, this, &WeatherWindow::cmdPrevious_clicked);
+    connect(cmdDayGroup, &QButtonGroup::idClicked, this, &WeatherWindow::cmdDay_clicked);
+    connect(cmdAddSpecialDate, &QPushButton::clicked, this, &WeatherWindow::cmdAddSpecialDate_clicked);
     connect(cmdRemoveSpecialDate, &QPushButton::clicked, this,
-            &frmWeather::cmdRemoveSpecialDate_clicked);
-    connect(chkDaylightSavings, &QCheckBox::toggled, this, &frmWeather::chkDaylightSavings_toggled);
-    connect(cmdConvert, &QPushButton::clicked, this, &frmWeather::cmdConvert_clicked);
-    connect(cmdViewLogFile, &QPushButton::clicked, this, &frmWeather::cmdViewLogFile_clicked);
-    connect(mnuFileExit, &QAction::triggered, this, &frmWeather::mnuFileExit_clicked);
-    connect(mnuHelpContents, &QAction::triggered, this, &frmWeather::mnuHelpContents_clicked);
-    connect(mnuHelpAbout, &QAction::triggered, this, &frmWeather::mnuHelpAbout_clicked);
+            &WeatherWindow::cmdRemoveSpecialDate_clicked);
+    connect(chkDaylightSavings, &QCheckBox::toggled, this, &WeatherWindow::chkDaylightSavings_toggled);
+    connect(cmdConvert, &QPushButton::clicked, this, &WeatherWindow::cmdConvert_clicked);
+    connect(cmdViewLogFile, &QPushButton::clicked, this, &WeatherWindow::cmdViewLogFile_clicked);
+    connect(mnuFileExit, &QAction::triggered, this, &WeatherWindow::mnuFileExit_clicked);
+    connect(mnuHelpContents, &QAction::triggered, this, &WeatherWindow::mnuHelpContents_clicked);
+    connect(mnuHelpAbout, &QAction::triggered, this, &WeatherWindow::mnuHelpAbout_clicked);
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &frmWeather::f1_pressed);
+    connect(f1, &QShortcut::activated, this, &WeatherWindow::f1_pressed);
 }
 
 // ---- Handlers ---------------------------------------------------------------------
 
 // Start-up, in this order.  The tables and the month and day come before the first
 // day's selection, because that draws the calendar.
-void frmWeather::frmWeather_load() {
+void WeatherWindow::frmWeather_load() {
     cboDayType->setCurrentIndex(0);
     txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
     txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
@@ -441,7 +441,7 @@ void frmWeather::frmWeather_load() {
 
 // The type switch: enabling of the type's row, the four boxes emptied (the stored
 // paths stay), the type's help topic.
-void frmWeather::opt_clicked(ConversionType type) {
+void WeatherWindow::opt_clicked(ConversionType type) {
     const TypeControls controls = type_controls(type);
     EnableSourceControls(controls.source);
     EnableDateControls(controls.dates);
@@ -455,7 +455,7 @@ void frmWeather::opt_clicked(ConversionType type) {
 // Source selection.  The upgrade's path is stored and shown before its first line is
 // read; the TMY2 and E/E paths only after it was read.  A cancelled dialog changes
 // nothing.
-void frmWeather::cmdBrowseSourceFile_clicked() {
+void WeatherWindow::cmdBrowseSourceFile_clicked() {
     const ConversionType type = conversion_type();
     if (type == ConversionType::Template) return;  // no source to choose
     const QString path =
@@ -490,7 +490,7 @@ void frmWeather::cmdBrowseSourceFile_clicked() {
 
 // Destination selection: the weather file for every type, and for the upgrade the
 // species file beside it.
-void frmWeather::cmdSaveWeather_clicked() {
+void WeatherWindow::cmdSaveWeather_clicked() {
     const QString path =
         choose_file(this, FileDialogKind::Save, QString::fromLatin1(kWeatherFilter));
     if (is_blank(path.toStdString())) return;
@@ -503,20 +503,20 @@ void frmWeather::cmdSaveWeather_clicked() {
     }
 }
 
-void frmWeather::cboFirstDay_click(int index) {
+void WeatherWindow::cboFirstDay_click(int index) {
     if (index >= 0) setFirstDayOfYear(index);
 }
 
-void frmWeather::cmdNext_clicked() { setCurrentMonth(next_month(currentMonth_)); }
+void WeatherWindow::cmdNext_clicked() { setCurrentMonth(next_month(currentMonth_)); }
 
-void frmWeather::cmdPrevious_clicked() { setCurrentMonth(previous_month(currentMonth_)); }
+void WeatherWindow::cmdPrevious_clicked() { setCurrentMonth(previous_month(currentMonth_)); }
 
-void frmWeather::cmdDay_clicked(int index) {
+void WeatherWindow::cmdDay_clicked(int index) {
     const QString caption = cmdDay[index]->text();
     if (!caption.isEmpty()) setSelectedDay(caption.toInt());
 }
 
-void frmWeather::cmdAddSpecialDate_clicked() {
+void WeatherWindow::cmdAddSpecialDate_clicked() {
     add_special_day(specialDays_, txtDate->text().toStdString(),
                     cboDayType->currentText().toStdString());
     showSpecialDays();
@@ -524,7 +524,7 @@ void frmWeather::cmdAddSpecialDate_clicked() {
 
 // Removes the selected row; with no row selected nothing goes.  Afterwards no row is
 // selected, so that a second "Remove" needs a new choice.
-void frmWeather::cmdRemoveSpecialDate_clicked() {
+void WeatherWindow::cmdRemoveSpecialDate_clicked() {
     const QList<QTreeWidgetItem *> selected = ltvSpecialDays->selectedItems();
     const int row = selected.isEmpty() ? -1 : ltvSpecialDays->indexOfTopLevelItem(selected.first());
     if (!remove_special_day(specialDays_, row)) return;
@@ -534,7 +534,7 @@ void frmWeather::cmdRemoveSpecialDate_clicked() {
 
 // The daylight-saving switch: on asks for both dates; off disables the boxes and puts
 // "01/01" in both, which a run writes as "no daylight saving".
-void frmWeather::chkDaylightSavings_toggled(bool on) {
+void WeatherWindow::chkDaylightSavings_toggled(bool on) {
     for (QWidget *w : std::initializer_list<QWidget *>{lblDSLStart, lblDSLEnd, txtDSLStart, txtDSLEnd})
         w->setEnabled(on);
     if (on) {
@@ -546,13 +546,13 @@ void frmWeather::chkDaylightSavings_toggled(bool on) {
     }
 }
 
-void frmWeather::mnuFileExit_clicked() { close(); }
+void WeatherWindow::mnuFileExit_clicked() { close(); }
 
 // "Run": checks the inputs of the selected type, writes the control file into the
 // application folder, runs the converter on it and tells how it went.  A failed check
 // changes nothing and writes nothing; a control file that cannot be written starts
 // nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
-void frmWeather::cmdConvert_clicked() {
+void WeatherWindow::cmdConvert_clicked() {
     if (running_) return;
     const RunInputs in = run_inputs();
     if (const char *message = check_run_inputs(in)) {
@@ -574,36 +574,36 @@ void frmWeather::cmdConvert_clicked() {
 
 // Shows the log of the converter that the selected type runs; the main window takes
 // no input until the log window is closed.
-void frmWeather::cmdViewLogFile_clicked() {
-    frmViewLogFile *viewer = logViewer();
+void WeatherWindow::cmdViewLogFile_clicked() {
+    LogViewer *viewer = logViewer();
     viewer->setWindowModality(Qt::ApplicationModal);
     viewer->show();
     viewer->activateWindow();
 }
 
 // The help file at its contents topic, whichever control has the focus.
-void frmWeather::mnuHelpContents_clicked() { show_help(helpFile_, kHelpContentsTopic); }
+void WeatherWindow::mnuHelpContents_clicked() { show_help(helpFile_, kHelpContentsTopic); }
 
 // Shows the about window; the main window takes no input until it is closed.
-void frmWeather::mnuHelpAbout_clicked() {
-    if (!frmAbout_) {
-        frmAbout_ = new frmAbout(QString::fromStdString(version_text(
+void WeatherWindow::mnuHelpAbout_clicked() {
+    if (!aboutDialog_) {
+        aboutDialog_ = new AboutDialog(QString::fromStdString(version_text(
                                      WEATHER_VERSION_MAJOR, WEATHER_VERSION_MINOR,
                                      WEATHER_VERSION_PATCH)),
                                  this);
     }
-    frmAbout_->setWindowModality(Qt::ApplicationModal);
-    frmAbout_->show();
-    frmAbout_->activateWindow();
+    aboutDialog_->setWindowModality(Qt::ApplicationModal);
+    aboutDialog_->show();
+    aboutDialog_->activateWindow();
 }
 
 // F1: the help file at the topic of the control with the focus, else the window's.
-void frmWeather::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
+void WeatherWindow::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
 
 // Closing the main window by any means closes every other window of the program, and
 // the program ends.  Nothing is asked or saved.  While a converter runs the window
 // stays: the run waits for it and then reports.
-void frmWeather::closeEvent(QCloseEvent *event) {
+void WeatherWindow::closeEvent(QCloseEvent *event) {
     if (running_) {
         event->ignore();
         return;
@@ -614,7 +614,7 @@ void frmWeather::closeEvent(QCloseEvent *event) {
     QCoreApplication::quit();
 }
 
-void frmWeather::showEvent(QShowEvent *event) {
+void WeatherWindow::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     if (placed_) return;
     placed_ = true;
@@ -624,7 +624,7 @@ void frmWeather::showEvent(QShowEvent *event) {
 
 // ---- Helpers ----------------------------------------------------------------------
 
-void frmWeather::EnableSourceControls(bool flag) {
+void WeatherWindow::EnableSourceControls(bool flag) {
     frmSourceFile->setEnabled(flag);
     txtSourceFile->setEnabled(flag);
     cmdBrowseSourceFile->setEnabled(flag);
@@ -633,7 +633,7 @@ void frmWeather::EnableSourceControls(bool flag) {
 // Enables or disables the date and special-day controls.  Daylight saving is turned off
 // either way (its switch then resets the two boxes); the grid, the date box and the
 // weekday headings follow their frame.
-void frmWeather::EnableDateControls(bool flag) {
+void WeatherWindow::EnableDateControls(bool flag) {
     for (QWidget *w : std::initializer_list<QWidget *>{frmDSL, frmDates, lblStartDate, lblEndDate,
                                                        cboFirstDay})
         w->setEnabled(flag);
@@ -644,7 +644,7 @@ void frmWeather::EnableDateControls(bool flag) {
         w->setEnabled(flag);
 }
 
-void frmWeather::DrawCalendar() {
+void WeatherWindow::DrawCalendar() {
     const DayCaptions captions = calendar_captions(tables_, currentMonth_, firstDayOfYear_);
     for (int k = 0; k < kDayButtons; ++k) {
         const QString caption = QString::fromStdString(captions[k]);
@@ -653,13 +653,13 @@ void frmWeather::DrawCalendar() {
     }
 }
 
-void frmWeather::ShowSelectedDate() {
+void WeatherWindow::ShowSelectedDate() {
     txtDate->setText(QString::fromStdString(date_text(currentMonth_, selectedDay_)));
 }
 
 // Brings the list view in line with the list, row by row; rows that stay keep their
 // selection.
-void frmWeather::showSpecialDays() {
+void WeatherWindow::showSpecialDays() {
     const int rows = static_cast<int>(specialDays_.size());
     while (ltvSpecialDays->topLevelItemCount() > rows)
         delete ltvSpecialDays->takeTopLevelItem(ltvSpecialDays->topLevelItemCount() - 1);
@@ -672,7 +672,7 @@ void frmWeather::showSpecialDays() {
     }
 }
 
-void frmWeather::setHelpTopic(int topic) {
+void WeatherWindow::setHelpTopic(int topic) {
     helpTopic_ = topic;
     setProperty(kHelpTopicProperty, topic);
     emit helpTopicChanged(topic);
@@ -681,7 +681,7 @@ void frmWeather::setHelpTopic(int topic) {
 // Creates or empties the control file at `path` and writes `text` to it, closing it
 // before anything is started.  On failure shows the file and the system's reason and
 // returns false.
-bool frmWeather::writeControlFile(const QString &path, const std::string &text) {
+bool WeatherWindow::writeControlFile(const QString &path, const std::string &text) {
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (ok) {
@@ -702,7 +702,7 @@ bool frmWeather::writeControlFile(const QString &path, const std::string &text) 
 // The last message of a run.  Only a converter that ended by itself with status 0 is
 // a success; after anything else "View Log File" becomes available for good, also when
 // the program could not be started (its log may tell of an earlier run).
-void frmWeather::reportRun(const QString &program, const ConverterRun &run) {
+void WeatherWindow::reportRun(const QString &program, const ConverterRun &run) {
     if (run.outcome == ConverterRun::Outcome::Ended) lastExitCode_ = run.exit_code;
     if (run.outcome == ConverterRun::Outcome::Ended && run.exit_code == 0) {
         show_msg(this, QString::fromLatin1(kMsgConversionDone));
@@ -719,12 +719,12 @@ void frmWeather::reportRun(const QString &program, const ConverterRun &run) {
 
 // The log viewer, made at its first show with the help topic the window has now and
 // kept in step with later type switches.
-frmViewLogFile *frmWeather::logViewer() {
-    if (!frmViewLogFile_) {
-        frmViewLogFile_ = new frmViewLogFile([this] { return log_file(); }, helpFile_, this);
-        frmViewLogFile_->setHelpContextID(helpTopic_);
-        connect(this, &frmWeather::helpTopicChanged, frmViewLogFile_,
-                &frmViewLogFile::setHelpContextID);
+LogViewer *WeatherWindow::logViewer() {
+    if (!logViewer_) {
+        logViewer_ = new LogViewer([this] { return log_file(); }, helpFile_, this);
+        logViewer_->setHelpContextID(helpTopic_);
+        connect(this, &WeatherWindow::helpTopicChanged, logViewer_,
+                &LogViewer::setHelpContextID);
     }
-    return frmViewLogFile_;
+    return logViewer_;
 }

@@ -1,4 +1,4 @@
-// frmViewLogFile - the log viewer: draws the log of the converter that the selected
+// LogViewer - the log viewer: draws the log of the converter that the selected
 // conversion type runs, one log line per text line from the top-left corner, without
 // scroll bar or wrapping.  The text is read anew each time the window is shown or
 // becomes active again, and kept, so that repaints show it again.
@@ -11,14 +11,14 @@
 
 class QPushButton;
 
-class frmViewLogFile : public QDialog {
+class LogViewer : public QDialog {
     Q_OBJECT
 
 public:
     // `log_file` gives the path of the log to show at the moment it is asked: the
     // choice follows the conversion type selected then.  `help_file` is the program's
     // help file, which F1 opens.
-    frmViewLogFile(std::function<QString()> log_file, const QString &help_file,
+    LogViewer(std::function<QString()> log_file, const QString &help_file,
                    QWidget *parent = nullptr);
 
     // ---- Properties ----

@@ -1,4 +1,4 @@
-// frmAbout - the about window: the program's name and version and the two lines of
+// AboutDialog - the about window: the program's name and version and the two lines of
 // the organisation behind it, with "OK" below.
 #pragma once
 
@@ -7,12 +7,12 @@
 class QLabel;
 class QPushButton;
 
-class frmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
     // `version` is the program's version text ("2.2.0"), shown after "Weather Software ".
-    explicit frmAbout(const QString &version, QWidget *parent = nullptr);
+    explicit AboutDialog(const QString &version, QWidget *parent = nullptr);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,4 +1,4 @@
-// frmWeather - the main window: conversion type, source and destination files,
+// WeatherWindow - the main window: conversion type, source and destination files,
 // description, dates, daylight saving and the calendar of special days; "Run", which
 // writes the control file and runs the converter, the log viewer, help and about.
 //
@@ -28,8 +28,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
-class frmAbout;
-class frmViewLogFile;
+class AboutDialog;
+class LogViewer;
 struct ConverterRun;
 
 // Paths chosen in the file dialogs.  Switching the type empties the boxes that show
@@ -42,11 +42,11 @@ struct WindowPaths {
     QString ContaminantPath;  // species file beside it (upgrade type only)
 };
 
-class frmWeather : public QMainWindow {
+class WeatherWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmWeather(QWidget *parent = nullptr);
+    explicit WeatherWindow(QWidget *parent = nullptr);
 
     // ---- Properties ----
     // Month shown in the grid, 1..12.  Setting it redraws the grid and the date box.
@@ -128,7 +128,7 @@ private:
     void setHelpTopic(int topic);
     bool writeControlFile(const QString &path, const std::string &text);
     void reportRun(const QString &program, const ConverterRun &run);
-    frmViewLogFile *logViewer();
+    LogViewer *logViewer();
 
     // ---- Controls ----
     QMenu *mnuFile = nullptr;
@@ -187,8 +187,8 @@ private:
     QPushButton *cmdConvert = nullptr;
     QPushButton *cmdViewLogFile = nullptr;
 
-    frmViewLogFile *frmViewLogFile_ = nullptr;  // made at its first show, then kept
-    frmAbout *frmAbout_ = nullptr;
+    LogViewer *logViewer_ = nullptr;  // made at its first show, then kept
+    AboutDialog *aboutDialog_ = nullptr;
 
     // ---- Window state ----
     WindowPaths paths_;

@@ -1,5 +1,5 @@
-// frmAbout - the about window.
-#include "frmAbout.h"
+// AboutDialog - the about window.
+#include "AboutDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -29,7 +29,7 @@ QLabel *centred_label(QWidget *parent, const char *name, const QString &text) {
 
 }  // namespace
 
-frmAbout::frmAbout(const QString &version, QWidget *parent) : QDialog(parent) {
+AboutDialog::AboutDialog(const QString &version, QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(tr("About"));
     setFixedSize(twips_size(this, kClientWidth, kClientHeight));
@@ -47,10 +47,10 @@ frmAbout::frmAbout(const QString &version, QWidget *parent) : QDialog(parent) {
     Command1->setDefault(true);
     place(Command1, (kClientWidth - 1215) / 2, 2040, 1215, 375);
 
-    connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_clicked);
+    connect(Command1, &QPushButton::clicked, this, &AboutDialog::Command1_clicked);
 }
 
-void frmAbout::showEvent(QShowEvent *event) {
+void AboutDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
@@ -59,4 +59,4 @@ void frmAbout::showEvent(QShowEvent *event) {
 }
 
 // Hides the window; the next "About..." shows it again as it was.
-void frmAbout::Command1_clicked() { hide(); }
+void AboutDialog::Command1_clicked() { hide(); }
