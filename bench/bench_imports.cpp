@@ -19,6 +19,7 @@
 
 #include "Config.h"
 #include "Tolvex.h"
+#include "WeatherFile.h"
 #include "WeatherGen.h"
 #include "Wfiles.h"
 
@@ -98,6 +99,7 @@ void process(benchmark::State &state, const char *control) {
 // One import in this process, settings as the control file would give them.
 void import(benchmark::State &state, bool tmy2) {
     std::string dir = workspace().dir;
+    ConversionSettings settings{};
     for (auto _ : state) {
         log_file = fopen((dir + "/bench.log").c_str(), "w");
         snprintf(settings.source_path, kLineSize, "%s/%s", dir.c_str(),
@@ -105,8 +107,9 @@ void import(benchmark::State &state, bool tmy2) {
         snprintf(settings.dest_path, kLineSize, "%s/bench.wth", dir.c_str());
         settings.start_day = 1;
         settings.end_day = 365;
-        dest_file = out_open(settings.dest_path);
-        tmy2 ? import_tmy2() : import_ee();
+        FILE *dest = out_open(settings.dest_path);
+        tmy2 ? import_tmy2(settings, dest) : import_ee(settings, dest);
+        out_close(dest);
         fclose(log_file);
         log_file = nullptr;
     }

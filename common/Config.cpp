@@ -3,20 +3,19 @@
 #include "Config.h"
 
 #include <cfenv>
-#include <cinttypes>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <unistd.h>
 
-#include "Heap.h"
 #include "Variant.h"
 
 FILE *log_file = nullptr;
 
 // ---- process-wide message state ---------------------------------------------------
-static int msg_mode = 0;     // 0 log only, 1 standard error stream and log, 2 box and log
+// Where messages go besides the log; log only until msg_setup has run.
+enum class MsgMode { Log, Console, Box };
+static MsgMode msg_mode = MsgMode::Log;
 static int error_count = 0;  // ERROR messages since start or the last reset
 
 static const char *const kSeverityWord[4] = {"NOTE", "WARNING", "ERROR", "FATAL"};
@@ -36,21 +35,13 @@ static void base_name(const char *file, char *out, size_t size) {
     out[n] = '\0';
 }
 
-int report_msg(int severity, const char *file, int line, ...) {
-    if (severity == ERR_COUNT) return error_count;
-    if (severity < ERR_COUNT) {
-        error_count = 0;
-        return 0;
-    }
-    if (severity > FATAL) severity = FATAL;
-    if (severity == ERROR) ++error_count;
-
+// Composes the message of `severity` (0..3) from `pieces` and hands it to the sink
+// of the message mode.
+static void deliver(int severity, const char *file, int line, va_list pieces) {
     // " " + pieces up to the first empty one, cut at the limit, then the line end.
     char text[kMessageSize];
     size_t len = 1;
     text[0] = ' ';
-    va_list pieces;
-    va_start(pieces, line);
     for (const char *piece = va_arg(pieces, const char *); piece && *piece;
          piece = va_arg(pieces, const char *)) {
         size_t n = strlen(piece);
@@ -59,7 +50,6 @@ int report_msg(int severity, const char *file, int line, ...) {
         memcpy(text + len, piece, n);
         len += n;
     }
-    va_end(pieces);
     text[len++] = '\n';
     text[len] = '\0';
 
@@ -70,12 +60,34 @@ int report_msg(int severity, const char *file, int line, ...) {
 
     const char *word = kSeverityWord[severity];
     switch (msg_mode) {
-    case 2: msg_to_box(word, text, location); break;
-    case 1: msg_to_console(word, text, location); break;
-    default: msg_to_log(word, text, location); break;
+    case MsgMode::Box: msg_to_box(word, text, location); break;
+    case MsgMode::Console: msg_to_console(word, text, location); break;
+    case MsgMode::Log: msg_to_log(word, text, location); break;
     }
+}
+
+int report_msg(int severity, const char *file, int line, ...) {
+    if (severity == ERR_COUNT) return error_count;
+    if (severity < ERR_COUNT) {
+        error_count = 0;
+        return 0;
+    }
+    if (severity > FATAL) severity = FATAL;
+    if (severity == ERROR) ++error_count;
+    va_list pieces;
+    va_start(pieces, line);
+    deliver(severity, file, line, pieces);
+    va_end(pieces);
     if (severity == FATAL) abnormal_end(1);
     return error_count;
+}
+
+void report_fatal(const char *file, int line, ...) {
+    va_list pieces;
+    va_start(pieces, line);
+    deliver(FATAL, file, line, pieces);
+    va_end(pieces);
+    abnormal_end(1);
 }
 
 void msg_to_log(const char *word, const char *text, const char *location) {
@@ -138,6 +150,15 @@ sigjmp_buf *fuzz_abort_target = nullptr;
 }
 
 // ---- floating-point traps ---------------------------------------------------------
+// The handler writes the FATAL message with stdio and ends the process through exit(),
+// neither of which is async-signal-safe in general.  Here they are safe because the
+// signal is synchronous: SIGFPE is only raised by a trapping floating-point
+// instruction of this thread, in the converters' own arithmetic (the moist-air
+// formulas, unit conversions), never while the thread is inside stdio or the C
+// library's allocator.  The only library code that does floating-point arithmetic
+// under the traps, number parsing (strtod), runs with the exceptions held
+// (feholdexcept in Utils), and formatting sees only values already checked to be
+// finite, so no trap can interrupt a stream or heap operation half done.
 void fp_handler(int, siginfo_t *info, void *) {
     const char *text;
     switch (info ? info->si_code : 0) {
@@ -150,12 +171,11 @@ void fp_handler(int, siginfo_t *info, void *) {
     }
     // Leave the traps masked while the message is written.
     fedisableexcept(FE_ALL_EXCEPT);
-    MSG(FATAL, text);
-    abnormal_end(1);  // not reached: FATAL ends the process
+    MSG_FATAL(text);
 }
 
 fp_handler_t msg_setup(int box) {
-    msg_mode = box ? 2 : 1;
+    msg_mode = box ? MsgMode::Box : MsgMode::Console;
     struct sigaction action {}, previous {};
     action.sa_sigaction = fp_handler;
     action.sa_flags = SA_SIGINFO;
@@ -206,56 +226,6 @@ char *self_path(const char *argv0, char *buf, size_t size) {
     return buf;
 }
 
-// ---- the drivers' shared steps ---------------------------------------------------
-int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
-    char exe[kMaxPath], drive[kMaxPath], dir[kMaxPath], base[kMaxPath], extension[kMaxPath];
-    // An executable whose own path does not fit has no known folder: no sibling at
-    // all, rather than one in the current folder.
-    if (self_path(argv0, exe, sizeof exe)[0] == '\0') {
-        out[0] = '\0';
-        return 1;
-    }
-    split_path(exe, drive, dir, base, extension);
-    return make_path(out, drive, dir, fname, ext);
-}
-
-static char log_path[kMaxPath];  // for the message when the log cannot be written
-
-int log_open(const char *argv0, const char *base) {
-    if (exe_sibling(argv0, base, ".LOG", log_path) != 0) return 1;
-    log_file = fopen(log_path, "w");
-    if (!log_file) return 1;
-    char status[8];
-    heap_check(__FILE__, __LINE__);
-    heap_report();
-    time_t now = time(nullptr);
-    fprintf(log_file, "Initial %s\n", mem_status(status));
-    fprintf(log_file, "Program:  %s\n", argv0);
-    fprintf(log_file, "   Time:  %s", asctime(localtime(&now)));
-    fflush(log_file);
-    return 0;
-}
-
-int log_close() {
-    char status[8];
-    heap_check(__FILE__, __LINE__);
-    heap_report();
-    fprintf(log_file, "Final %s\n", mem_status(status));
-    bool failed = ferror(log_file) != 0;
-    if (fclose(log_file) != 0) failed = true;
-    log_file = nullptr;
-    // A log cut short is no normal end: the message reaches the console at least.
-    if (failed) MSG(FATAL, "Could not write file: ", log_path);
-    return 0;
-}
-
-int box_switch(const char *arg) {
-    static const char *const kSwitches[] = {"-d", "-D", "/d", "/D"};
-    for (const char *s : kSwitches)
-        if (strcmp(arg, s) == 0) return 1;
-    return 0;
-}
-
 // ---- heap report ------------------------------------------------------------------
 char *mem_status(char *buf) {
     buf[0] = '\0';
@@ -263,24 +233,3 @@ char *mem_status(char *buf) {
 }
 
 int heap_check(const char *, int) { return 0; }
-
-int heap_report() {
-    int bad = 0;
-    int count = heap_block_count();
-    for (int i = 0; i < count; ++i) {
-        HeapBlock b = heap_block(i);
-        if (!b.sound) bad = 1;
-    }
-    fputs(count == 0 ? "The heap is empty.\n"
-          : bad      ? "The heap has a bad node.\n"
-                     : "The heap is O.K.\n",
-          log_file);
-    fputs("Heap: loc, size, used?\n", log_file);
-    for (int i = 0; i < count; ++i) {
-        HeapBlock b = heap_block(i);
-        fprintf(log_file, "[%0*" PRIXPTR "] %5u used\n", (int)(2 * sizeof(void *)),
-                (uintptr_t)b.start, b.size);
-    }
-    fflush(log_file);
-    return bad;
-}

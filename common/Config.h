@@ -35,9 +35,15 @@ extern FILE *log_file;
 // stream or a message box.  Returns the error count; does not return for FATAL.
 int report_msg(int severity, const char *file, int line, ...);
 
+// report_msg with FATAL: writes the message exactly as report_msg does and ends the
+// run (exit status 1); never returns.
+[[noreturn]] void report_fatal(const char *file, int line, ...);
+
 // report_msg with the caller's position and the closing empty piece filled in:
 // MSG(ERROR, "Bad integer: ", token).  MSG(ERR_COUNT) returns the count.
 #define MSG(severity, ...) report_msg((severity), __FILE__, __LINE__, ##__VA_ARGS__, "")
+// The FATAL message that ends the run: MSG_FATAL(" Failed to open ", path).
+#define MSG_FATAL(...) report_fatal(__FILE__, __LINE__, __VA_ARGS__, "")
 
 // The current error count (report_msg with ERR_COUNT).
 inline int error_count_now() { return MSG(ERR_COUNT); }
@@ -87,28 +93,8 @@ int make_path(char *path, const char *drive, const char *dir, const char *fname,
 // Returns `buf` (of `size` characters); an empty text when neither fits.
 char *self_path(const char *argv0, char *buf, size_t size);
 
-// ---- the drivers' shared steps ------------------------------------------------------
-// The path of `fname` + `ext` in the folder of the running executable, into `out`
-// (kMaxPath); 1 when it does not fit, or when the executable's own path does not
-// (`out` is then empty).
-int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
-// Opens the log `base`.LOG beside the executable as log_file, replacing an older one,
-// and writes its head: heap report, "Initial ", "Program:  " with `argv0` and
-// "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
-int log_open(const char *argv0, const char *base);
-// Writes the closing heap report and "Final ", and closes the log.  Returns the exit
-// status of a normal end, 0; a log that could not be written completely ends the run
-// with FATAL "Could not write file: " and its path instead.
-int log_close();
-// 1 when `arg` asks for message boxes: exactly "-d", "-D", "/d" or "/D".
-int box_switch(const char *arg);
-
 // Writes an empty text into `buf` and returns it (the log's "Initial " / "Final ").
 char *mem_status(char *buf);
 
 // Consistency hook called before each heap_report; does nothing, returns 0.
 int heap_check(const char *file, int line);
-
-// Writes the heap report to log_file: a status line, the header and one line per live
-// block of the checked heap (Heap unit).  Returns 1 when a block is damaged, else 0.
-int heap_report();

@@ -42,7 +42,7 @@ static void trace(const char *what, unsigned size, const void *block, const char
 }
 
 void *alc_e(unsigned size, const char *name) {
-    if (size == 0) MSG(FATAL, name, " too small to allocate");
+    if (size == 0) MSG_FATAL(name, " too small to allocate");
     auto *block = (unsigned char *)malloc(kLead + (size_t)size + kGuardSize);
     trace("alc_e", size, block ? block + kLead - kGuardSize : nullptr, name);
     if (!block) {
@@ -51,7 +51,7 @@ void *alc_e(unsigned size, const char *name) {
             fprintf(log_file, "%s", mem_status(status));
             fprintf(log_file, "Attempting to allocate %u bytes\n", size);
         }
-        MSG(FATAL, "Insufficient memory to allocate: ", name);
+        MSG_FATAL("Insufficient memory to allocate: ", name);
     }
     unsigned char *data = block + kLead;
     put_guard(data - kGuardSize);
@@ -101,10 +101,10 @@ void *alc_vec(int lo, int hi, int elsize, const char *name) {
     if (hi < lo) {
         char text[160];
         snprintf(text, sizeof text, "Max index(%d) < min index(%d): %s", hi, lo, name);
-        MSG(FATAL, text);
+        MSG_FATAL(text);
     }
     long long bytes = ((long long)hi - lo + 1) * elsize;
-    if (bytes < 0 || bytes > UINT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
+    if (bytes < 0 || bytes > UINT32_MAX) MSG_FATAL("Insufficient memory to allocate: ", name);
     return shift(alc_e((unsigned)bytes, name), -(long long)lo, elsize);
 }
 
@@ -118,7 +118,7 @@ void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name)
     long long ncols = (long long)chi - clo + 1;
     auto **rows = (void **)alc_vec(rlo, rhi, (int)sizeof(void *), name);
     long long last = clo + nrows * ncols - 1;
-    if (last > INT32_MAX) MSG(FATAL, "Insufficient memory to allocate: ", name);
+    if (last > INT32_MAX) MSG_FATAL("Insufficient memory to allocate: ", name);
     void *data = alc_vec(clo, (int)last, elsize, name);
     for (long long r = 0; r < nrows; ++r) rows[rlo + r] = shift(data, r * ncols, elsize);
     return rows;
@@ -146,4 +146,26 @@ HeapBlock heap_block(int index) {
     const unsigned char *data = b.start + kLead;
     bool sound = guard_intact(data - kGuardSize) && guard_intact(data + b.size);
     return {data - kGuardSize, b.size + 2 * kGuardSize, sound};
+}
+
+// ---- heap report ------------------------------------------------------------------
+int heap_report() {
+    int bad = 0;
+    int count = heap_block_count();
+    for (int i = 0; i < count; ++i) {
+        HeapBlock b = heap_block(i);
+        if (!b.sound) bad = 1;
+    }
+    fputs(count == 0 ? "The heap is empty.\n"
+          : bad      ? "The heap has a bad node.\n"
+                     : "The heap is O.K.\n",
+          log_file);
+    fputs("Heap: loc, size, used?\n", log_file);
+    for (int i = 0; i < count; ++i) {
+        HeapBlock b = heap_block(i);
+        fprintf(log_file, "[%0*" PRIXPTR "] %5u used\n", (int)(2 * sizeof(void *)),
+                (uintptr_t)b.start, b.size);
+    }
+    fflush(log_file);
+    return bad;
 }

@@ -3,7 +3,7 @@
 // Every block is framed by two guard words, zero-filled and traced in the log
 // ("alc_e"/"fre_e" lines); a release tests the guards first and reports an overrun with
 // the block's name.  Vectors and matrices can be addressed with any index range.
-// Owns the list of live blocks, in allocation order, that heap_report() (Config) walks.
+// Owns the list of live blocks, in allocation order, and writes the heap report.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,10 @@ struct HeapBlock {
 };
 int heap_block_count();
 HeapBlock heap_block(int index);
+
+// Writes the heap report to log_file: a status line, the header and one line per live
+// block.  Returns 1 when a block is damaged, else 0.
+int heap_report();
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only: returns every live block to the runtime without tracing, as the

@@ -16,14 +16,16 @@
 
 // ---- input unit state -------------------------------------------------------------
 FILE *_UNXT = nullptr;
-static bool at_line_start = false;
-static char token[kTokenSize];  // the typed readers' token buffer
+static bool at_line_start = false;  // the scanner's line-start flag (see next_token)
+static bool record_ended = true;    // the field reader's: the current record has ended
+static char token[kTokenSize];      // the typed readers' token buffer
 
-// The next character of the input unit as a text-mode stream delivers it: a CR
-// directly before a LF is dropped, so CR LF and LF files read alike (a CR alone is
-// kept).  Every character delivered is echoed into the log in the tolvex build.
-// Sources are read one character at a time by one thread: the stdio calls without
-// stream locking halve the reading time.
+// The next character of the input unit, every line end delivered as one '\n': a LF,
+// a CR LF pair and a CR alone.  This is the one place that knows line ends; the
+// scanner, whole-line reads and the field reader see only '\n'.  Every character
+// consumed is echoed into the log in the tolvex build, as it stands in the file but
+// for the CR of a CR LF pair.  Sources are read one character at a time by one
+// thread: the stdio calls without stream locking halve the reading time.
 static int unxt_getc() {
     int c = getc_unlocked(_UNXT);
     if (c == '\r') {
@@ -35,34 +37,48 @@ static int unxt_getc() {
         }
     }
     if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
-    return c;
+    return c == '\r' ? '\n' : c;
 }
 
-int unxt_open(const char *path, int how, const char *file, int line) {
-    if (_UNXT) report_msg(FATAL, file, line, "_UNXT already open", "");
+// Both the scanner and the field reader start at a line start.
+static void mark_line_start() {
+    at_line_start = true;
+    record_ended = true;
+}
+
+int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
+    if (_UNXT) report_fatal(file, line, "_UNXT already open", "");
     _UNXT = fopen(path, "r");
     if (!_UNXT) {
-        report_msg(how == 3 ? FATAL : ERROR, file, line, " Could not open file: ", path, "");
+        if (how == OPEN_FATAL) report_fatal(file, line, " Could not open file: ", path, "");
+        report_msg(ERROR, file, line, " Could not open file: ", path, "");
         return 1;
     }
-    next_token(nullptr, TOK_RESET, 0);
+    mark_line_start();
     return 0;
 }
 
 void unxt_close() {
     FILE *f = _UNXT;
     _UNXT = nullptr;
-    if (!f || fclose(f) != 0) MSG(FATAL, "Problem while closing _UNXT");
+    if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
 }
 
 int unxt_eof() { return _UNXT && feof(_UNXT); }
 
-UnxtMark unxt_mark() { return {ftell(_UNXT), at_line_start}; }
+UnxtMark unxt_mark() { return {ftell(_UNXT), at_line_start, record_ended}; }
 
 void unxt_return(const UnxtMark &mark) {
     if (mark.offset < 0 || fseek(_UNXT, mark.offset, SEEK_SET) != 0)
-        MSG(FATAL, "Problem while positioning _UNXT");
+        MSG_FATAL("Problem while positioning _UNXT");
     at_line_start = mark.at_line_start;
+    record_ended = mark.record_ended;
+}
+
+void unxt_rewind() {
+    if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG_FATAL("Problem while rewinding _UNXT");
+    clearerr(_UNXT);
+    mark_line_start();
 }
 
 char *unxt_line(char *buf, int size) {
@@ -74,14 +90,14 @@ char *unxt_line(char *buf, int size) {
             if (!variant::kEndOfFileIsFatal) return nullptr;
             // renval: a last line without its line end is still a line; only a line
             // that is expected and absent is the end of the input.
-            if (n == 0) MSG(FATAL, "End of file");
+            if (n == 0) MSG_FATAL("End of file");
             return buf;
         }
         buf[n++] = (char)c;
         // The line end is stored before it is tested: a line holds size - 2 characters.
         if (n >= size) {
             buf[size - 1] = '\0';
-            MSG(FATAL, "Buffer overflow: ", buf);
+            MSG_FATAL("Buffer overflow: ", buf);
         }
         if (c == '\n') {
             buf[n - 1] = '\0';
@@ -90,83 +106,102 @@ char *unxt_line(char *buf, int size) {
     }
 }
 
-static bool is_separator(int c) { return c == ' ' || c == '\t' || c == ','; }
-static bool is_line_end(int c) { return c == '\n' || c == '\r'; }
-static bool is_comment(int c) { return c == '!' || (variant::kSlashIsComment && c == '/'); }
+// Stores `c` as character `n` of the token in `buf`; FATAL "Buffer overflow: " when
+// the token no longer fits with its terminator.
+static void store(char *buf, int &n, int size, int c) {
+    buf[n++] = (char)c;
+    if (n >= size) {
+        buf[size - 1] = '\0';
+        MSG_FATAL("Buffer overflow: ", buf);
+    }
+}
 
-// Scanner over the input unit.  Before a token: blanks, tabs, commas, line ends and
-// NUL are skipped; "!" (and "/" in renval) skips the rest of the line as a comment;
-// "*" gives no token.  Inside a token: blank, tab and comma end it, a line end ends
-// it and marks a line start, NUL is dropped, everything else is stored.  The
-// separator that ends a token is consumed.
-char *next_token(char *buf, int mode, int size) {
+// The skipping and the token phase of next_token in one loop over the characters.
+// Before a token: blanks, tabs, commas, line ends and NUL are skipped; "!" (and "/" in
+// renval) skips the rest of the line as a comment; "*" gives no token.  Inside a
+// token: blank, tab and comma end it, a line end ends it and sets the line-start
+// flag, NUL is dropped, everything else is stored.  The character that ends a token
+// is consumed.
+static char *scan_token(char *buf, int size) {
+    int n = 0;
+    bool in_token = false;
+    for (;;) {
+        int c = unxt_getc();
+        switch (c) {
+        case EOF:
+            buf[n] = '\0';
+            if (!variant::kEndOfFileIsFatal) return nullptr;
+            if (!in_token) MSG_FATAL("End of file");
+            at_line_start = true;  // renval: the end of the file completes the token
+            return buf;
+        case ' ':
+        case '\t':
+        case ',':
+            if (in_token) {
+                buf[n] = '\0';
+                return buf;
+            }
+            break;
+        case '\n':
+            if (in_token) {
+                buf[n] = '\0';
+                at_line_start = true;
+                return buf;
+            }
+            break;
+        case '\0':
+            break;
+        case '/':
+            if (in_token || !variant::kSlashIsComment) {
+                if (!in_token) at_line_start = false;
+                in_token = true;
+                store(buf, n, size, c);
+                break;
+            }
+            [[fallthrough]];
+        case '!':
+            if (in_token) {
+                store(buf, n, size, c);
+                break;
+            }
+            unxt_line(buf, size);  // a comment counts against the buffer like any line
+            buf[0] = '\0';
+            break;
+        case '*':
+            if (!in_token) {
+                buf[0] = '\0';
+                return nullptr;
+            }
+            store(buf, n, size, c);
+            break;
+        default:
+            if (!in_token) at_line_start = false;
+            in_token = true;
+            store(buf, n, size, c);
+            break;
+        }
+    }
+}
+
+char *next_token(char *buf, TokenMode mode, int size) {
     if (mode == TOK_RESET) {
         at_line_start = true;
         return nullptr;
     }
     buf[0] = '\0';
-    if (mode != TOK_NEXT) {
-        if (!at_line_start) {
-            unxt_line(buf, size);  // the rest of the current line, discarded
-            at_line_start = true;
-        }
-        if (mode == TOK_REST) return buf;
-        if (mode == TOK_LINE) {
-            buf[0] = '\0';
-            unxt_line(buf, size);
-            at_line_start = true;
-            return buf;
-        }
-        buf[0] = '\0';
+    if (mode == TOK_NEXT) return scan_token(buf, size);
+    if (!at_line_start) {
+        unxt_line(buf, size);  // the rest of the current line, discarded
+        at_line_start = true;
     }
-
-    int c;
-    for (;;) {  // skipping phase
-        c = unxt_getc();
-        if (c == EOF) {
-            buf[0] = '\0';
-            if (variant::kEndOfFileIsFatal) MSG(FATAL, "End of file");
-            return nullptr;
-        }
-        if (is_separator(c) || is_line_end(c) || c == '\0') continue;
-        if (is_comment(c)) {
-            unxt_line(buf, size);  // counts against the buffer like any line
-            buf[0] = '\0';
-            continue;
-        }
-        if (c == '*') {
-            buf[0] = '\0';
-            return nullptr;
-        }
-        break;
+    if (mode == TOK_REST) return buf;
+    buf[0] = '\0';
+    if (mode == TOK_LINE) {
+        unxt_line(buf, size);
+        at_line_start = true;
+        return buf;
     }
-
-    int n = 0;
-    at_line_start = false;
-    for (;;) {  // token phase
-        if (c != '\0') {
-            buf[n++] = (char)c;
-            if (n >= size) {
-                buf[size - 1] = '\0';
-                MSG(FATAL, "Buffer overflow: ", buf);
-            }
-        }
-        c = unxt_getc();
-        if (c == EOF) {
-            buf[n] = '\0';
-            if (!variant::kEndOfFileIsFatal) return nullptr;
-            // renval: the end of the file completes the token it ends.
-            at_line_start = true;
-            return buf;
-        }
-        if (is_separator(c)) break;
-        if (is_line_end(c)) {
-            at_line_start = true;
-            break;
-        }
-    }
-    buf[n] = '\0';
-    return buf;
+    return scan_token(buf, size);
 }
 
 // ---- numbers ----------------------------------------------------------------------
@@ -294,21 +329,21 @@ int parse_float(const char *text, float *value) {
     return 0;
 }
 
-int read_int(int mode) {
+int read_int(TokenMode mode) {
     next_token(token, mode, kTokenSize);
     int v;
     if (parse_int(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
     return v;
 }
 
-long read_long(int mode) {
+long read_long(TokenMode mode) {
     next_token(token, mode, kTokenSize);
     long v;
     if (parse_long(token, &v) != 0) MSG(ERROR, "Bad long integer: ", token);
     return v;
 }
 
-float read_float(int mode) {
+float read_float(TokenMode mode) {
     next_token(token, mode, kTokenSize);
     float v;
     if (parse_float(token, &v) != 0) MSG(ERROR, "Bad float value: ", token);
@@ -334,7 +369,7 @@ char *prompt_line(const char *prompt, char *buf, int size) {
         if (c == '\n' || c == EOF) break;
         if (n == size - 1) {
             buf[n] = '\0';
-            MSG(FATAL, "Buffer overflow: ", buf);
+            MSG_FATAL("Buffer overflow: ", buf);
         }
         buf[n++] = (char)c;
     }
@@ -397,7 +432,7 @@ int parse_date(const char *text, int *day) {
     return 0;
 }
 
-int read_date(int mode) {
+int read_date(TokenMode mode) {
     next_token(token, mode, kTokenSize);
     int day;
     if (parse_date(token, &day) == 0) return day;
@@ -413,7 +448,7 @@ int read_date(int mode) {
 
 const char *sec_to_time(int seconds) {
     static char text[9] = "00:00:00";
-    if (seconds < 0 || seconds > 86400) MSG(FATAL, "invalid time ");
+    if (seconds < 0 || seconds > 86400) MSG_FATAL("invalid time ");
     int s = seconds;
     text[7] = (char)('0' + s % 10), s /= 10;
     text[6] = (char)('0' + s % 6), s /= 6;
@@ -432,72 +467,6 @@ const char *int_text(long value) {
     return text[which];
 }
 
-// ---- output files -----------------------------------------------------------------
-// The paths of the open output files, so that a failed write can name its file.
-struct OutFile {
-    FILE *f;
-    char path[kMaxPath];
-};
-static OutFile out_files[4];
-
-static const char *out_path(FILE *f) {
-    for (const OutFile &o : out_files)
-        if (o.f == f) return o.path;
-    return "(unknown)";
-}
-
-static void out_failed(FILE *f) { MSG(FATAL, "Could not write file: ", out_path(f)); }
-
-FILE *out_open(const char *path) {
-    // Binary mode: the CR LF line ends are written as they are on every platform.
-    FILE *f = fopen(path, "wb");
-    if (!f) return nullptr;
-    for (OutFile &o : out_files) {
-        if (!o.f) {
-            o.f = f;
-            snprintf(o.path, sizeof o.path, "%s", path);
-            break;
-        }
-    }
-    return f;
-}
-
-static void out_vtext(FILE *f, const char *format, va_list args) {
-    if (vfprintf(f, format, args) < 0) out_failed(f);
-}
-
-void out_text(FILE *f, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    out_vtext(f, format, args);
-    va_end(args);
-}
-
-void out_end(FILE *f) {
-    if (fputs("\r\n", f) == EOF) out_failed(f);
-}
-
-void out_line(FILE *f, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    out_vtext(f, format, args);
-    va_end(args);
-    out_end(f);
-}
-
-void out_close(FILE *f) {
-    bool failed = fflush(f) != 0 || ferror(f);
-    for (OutFile &o : out_files) {
-        if (o.f == f) {
-            if (fclose(f) != 0) failed = true;
-            o.f = nullptr;
-            if (failed) MSG(FATAL, "Could not write file: ", o.path);
-            return;
-        }
-    }
-    if (fclose(f) != 0 || failed) MSG(FATAL, "Could not write file: (unknown)");
-}
-
 // ---- file copy --------------------------------------------------------------------
 constexpr unsigned kCopyBufferSize = 5120;  // bytes of each stream buffer
 
@@ -507,9 +476,9 @@ int file_copy(const char *from, const char *to) {
         fflush(log_file);
     }
     FILE *src = fopen(from, "r");
-    if (!src) MSG(FATAL, " Failed to open ", from);
+    if (!src) MSG_FATAL(" Failed to open ", from);
     FILE *dst = fopen(to, "w");
-    if (!dst) MSG(FATAL, " Failed to open ", to);
+    if (!dst) MSG_FATAL(" Failed to open ", to);
     char *fbuff = (char *)alc_e(kCopyBufferSize, "fbuff");
     char *tbuff = (char *)alc_e(kCopyBufferSize, "tbuff");
     setvbuf(src, fbuff, _IOFBF, kCopyBufferSize);
@@ -526,52 +495,52 @@ int file_copy(const char *from, const char *to) {
     fclose(src);
     fre_e(tbuff, kCopyBufferSize, "tbuff");
     fre_e(fbuff, kCopyBufferSize, "fbuff");
-    if (failed) MSG(FATAL, "Could not write file: ", to);
+    if (failed) MSG_FATAL("Could not write file: ", to);
     return 0;
 }
 
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// Skips the rest of the current line, however long, and marks a line start.
-static void skip_line() {
+// Skips the rest of the current line, however long; the record has ended.
+static void skip_record() {
     int c;
     do {
         c = unxt_getc();
-    } while (c != EOF && !is_line_end(c));
-    at_line_start = true;
+    } while (c != EOF && c != '\n');
+    record_ended = true;
 }
 
-// at_line_start doubles as "the current record has ended": it is set by the line end
-// (or end of file) that ends a field and cleared by the comma that ends one.
-char *next_field(char *buf, int mode, int size) {
+// The field reader keeps its own state, record_ended: set by the line end (or end of
+// file) that ends a field, cleared by the comma that ends one.
+char *next_field(char *buf, TokenMode mode, int size) {
     if (buf) buf[0] = '\0';
     if (mode == TOK_REST) {
-        if (!at_line_start) skip_line();
+        if (!record_ended) skip_record();
         return nullptr;
     }
     if (mode == TOK_NEWLINE) {
-        if (!at_line_start) skip_line();
-    } else if (at_line_start) {
+        if (!record_ended) skip_record();
+    } else if (record_ended) {
         return nullptr;  // the record ended before this field
     }
 
     int c = unxt_getc();
     while (is_blank(c) || c == '\0') c = unxt_getc();
     if (c == EOF) {
-        at_line_start = true;
+        record_ended = true;
         return nullptr;
     }
 
     int n = 0;     // characters stored
     int kept = 0;  // characters up to the last one that is not a blank
     for (;; c = unxt_getc()) {
-        if (c == EOF || is_line_end(c)) {
-            at_line_start = true;
+        if (c == EOF || c == '\n') {
+            record_ended = true;
             break;
         }
         if (c == ',') {
-            at_line_start = false;
+            record_ended = false;
             break;
         }
         if (c == '\0' || !buf) continue;
@@ -579,21 +548,21 @@ char *next_field(char *buf, int mode, int size) {
         if (!is_blank(c)) kept = n;
         if (n >= size) {
             buf[size - 1] = '\0';
-            MSG(FATAL, "Buffer overflow: ", buf);
+            MSG_FATAL("Buffer overflow: ", buf);
         }
     }
     if (buf) buf[kept] = '\0';
     return buf;
 }
 
-int field_int(int mode) {
+int field_int(TokenMode mode) {
     next_field(token, mode, kTokenSize);
     int v;
     if (parse_decimal(token, &v) != 0) MSG(ERROR, "Bad integer: ", token);
     return v;
 }
 
-float field_float(int mode) {
+float field_float(TokenMode mode) {
     next_field(token, mode, kTokenSize);
     float v;
     // parse_float takes an empty text as 0 by the token rules; a field is stricter.
@@ -608,15 +577,5 @@ float field_float(int mode) {
 void fuzz_utils_reset() {
     if (_UNXT) fclose(_UNXT);
     _UNXT = nullptr;
-    for (OutFile &o : out_files) {
-        if (o.f) fclose(o.f);
-        o.f = nullptr;
-    }
 }
 #endif
-
-void unxt_rewind() {
-    if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG(FATAL, "Problem while rewinding _UNXT");
-    clearerr(_UNXT);
-    at_line_start = true;
-}

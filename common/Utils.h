@@ -1,21 +1,26 @@
-// Utils - the single text-input unit with its token scanner and typed readers, number
-// conversions, dates and times, text equality, file copy and the CR LF line writer.
+// Utils - the single text-input unit with its token scanner, field reader and typed
+// readers, number conversions, dates and times, text equality and file copy.
 //
-// Owns the input unit `_UNXT` (at most one open file), its line-start flag and the
-// typed readers' token buffer; the output files opened through out_open() are tracked
-// here so that a failed write names its file.
+// Owns the input unit `_UNXT` (at most one open file), the scanner's line-start flag,
+// the field reader's end-of-record flag and the typed readers' token buffer.
 #pragma once
 
 #include <cstdio>
 
 #include "Variant.h"
 
-// Read modes of next_token().
-constexpr int TOK_RESET = -1;   // only mark the scanner as at a line start
-constexpr int TOK_NEXT = 0;     // the next token, on this line or a later one
-constexpr int TOK_NEWLINE = 1;  // skip the rest of the current line, then the next token
-constexpr int TOK_REST = 2;     // the rest of the current line as one text
-constexpr int TOK_LINE = 3;     // skip the rest of the current line, then read a whole line
+// Read modes of next_token() and next_field().
+enum TokenMode : int {
+    TOK_RESET = -1,   // only mark the scanner as at a line start
+    TOK_NEXT = 0,     // the next token, on this line or a later one
+    TOK_NEWLINE = 1,  // skip the rest of the current line, then the next token
+    TOK_REST = 2,     // the rest of the current line as one text
+    TOK_LINE = 3,     // skip the rest of the current line, then read a whole line
+};
+
+// What a file that cannot be opened is: an ERROR (the caller goes on) or the FATAL
+// that ends the run.
+enum OpenFailure : int { OPEN_ERROR = 2, OPEN_FATAL = 3 };
 
 constexpr int kTokenSize = variant::kTokenBufferSize;  // typed readers' buffer
 constexpr int kLineSize = 256;                         // whole-line buffers of the callers
@@ -24,9 +29,9 @@ constexpr int kLineSize = 256;                         // whole-line buffers of 
 extern FILE *_UNXT;
 
 // Opens `path` as the input unit.  0 when opened; otherwise " Could not open file: "
-// with the path is reported at the caller's position (`file`, `line`), as FATAL when
-// `how` is 3, else as ERROR, and 1 is returned.  FATAL when a file is already open.
-int unxt_open(const char *path, int how, const char *file, int line);
+// with the path is reported at the caller's position (`file`, `line`), as FATAL or as
+// ERROR as `how` says, and 1 is returned.  FATAL when a file is already open.
+int unxt_open(const char *path, OpenFailure how, const char *file, int line);
 // Closes the input unit; FATAL "Problem while closing _UNXT" when closing fails.
 void unxt_close();
 // 1 when the input unit has reached its end.
@@ -35,6 +40,7 @@ int unxt_eof();
 struct UnxtMark {
     long offset;
     bool at_line_start;
+    bool record_ended;
 };
 UnxtMark unxt_mark();
 void unxt_return(const UnxtMark &mark);
@@ -47,7 +53,7 @@ char *unxt_line(char *buf, int size);
 
 // Scans the next token in `mode` (TOK_*) into `buf` of `size` characters.  Returns
 // `buf`, or null for no token ("*", or end of file in tolvex).  See Utils.cpp.
-char *next_token(char *buf, int mode, int size);
+char *next_token(char *buf, TokenMode mode, int size);
 
 // Whole-token conversions by the build's rules: 0 when valid, 1 when not (out value 0).
 int parse_int(const char *text, int *value);
@@ -61,9 +67,9 @@ int parse_decimal(const char *text, int *value);
 // Typed readers: scan a token in `mode` and convert it.  A bad token is reported as
 // ERROR ("Bad integer: ", "Bad long integer: ", "Bad float value: " and the token)
 // and reads as 0; the caller checks the error count later.
-int read_int(int mode);
-long read_long(int mode);
-float read_float(int mode);
+int read_int(TokenMode mode);
+long read_long(TokenMode mode);
+float read_float(TokenMode mode);
 // The token buffer of the typed readers (the last token scanned).
 const char *last_token();
 
@@ -95,25 +101,12 @@ int date_to_day(int month, int day);
 int parse_date(const char *text, int *day);
 // Reads a token as a date text or a day number 1..365; anything else is reported as
 // ERROR (the token and " is not a valid date") and returns the number read, or 0.
-int read_date(int mode);
+int read_date(TokenMode mode);
 // "hh:mm:ss" of 0..86400 seconds (86400 is 24:00:00); FATAL "invalid time " outside.
 // A static buffer that the next call overwrites.
 const char *sec_to_time(int seconds);
 // Decimal text of `value` in one of two buffers used in turn.
 const char *int_text(long value);
-
-// ---- output files -----------------------------------------------------------------
-// Output files of the weather formats end every line with CR LF on every platform.
-// out_open creates `path` for writing (0, or 1 when it cannot be created);
-// out_line writes one formatted line and its CR LF, out_text a piece of a line and
-// out_end the CR LF that ends it; out_close closes the file.  A
-// write or close that fails ends the run with FATAL "Could not write file: " and the
-// path, so a short file is never left behind as a success.
-FILE *out_open(const char *path);
-void out_line(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void out_text(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void out_end(FILE *f);
-void out_close(FILE *f);
 
 // ---- record fields ----------------------------------------------------------------
 // Data records of comma-separated sources are read field by field through the input
@@ -131,21 +124,21 @@ void out_close(FILE *f);
 // Returns `buf`, or null for a missing field (the record has ended, or the file ended
 // before the field began) with `buf` empty.  FATAL "Buffer overflow: " when a stored
 // field does not fit.
-char *next_field(char *buf, int mode, int size);
+char *next_field(char *buf, TokenMode mode, int size);
 // Typed field readers: the next field in `mode` as a decimal integer (parse_decimal:
 // leading zeros allowed, -32768..32767) or as a float (parse_float).  An empty or
 // missing field is not a number.  A bad field is reported as ERROR ("Bad integer: "
 // or "Bad float value: " and the field text, which ends the message when empty) and
 // reads as 0; the caller checks the error count.  The text stays in last_token().
-int field_int(int mode);
-float field_float(int mode);
+int field_int(TokenMode mode);
+float field_float(TokenMode mode);
 
 // Returns the input unit to the start of its file, at a line start.  FATAL "Problem
 // while rewinding _UNXT" when the stream cannot be positioned.
 void unxt_rewind();
 
 #ifdef WEATHER_FUZZ_SEAM
-// Fuzz build only: closes the input unit and every output file opened through
-// out_open without a message, as the end of the process would after a FATAL.
+// Fuzz build only: closes the input unit without a message, as the end of the
+// process would after a FATAL.
 void fuzz_utils_reset();
 #endif

@@ -7,24 +7,28 @@
 #include "Heap.h"
 #include "Tolvex.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 #include "Wfiles.h"
 #include "harness.h"
 
-static int (*the_producer)();
+static int (*the_producer)(const ConversionSettings &, FILE *);
+static ConversionSettings settings;
 
 static void convert() {
-    write_weather_head();
-    the_producer();
+    FILE *dest = open_weather_file(settings);
+    the_producer(settings, dest);
+    out_close(dest);
 }
 
 static void reset() {
-    dest_file = nullptr;  // closed by fuzz_utils_reset
     fuzz_wfiles_reset();
+    fuzz_wfile_reset();
     fuzz_utils_reset();
     fuzz_heap_reset();
 }
 
-void fuzz_import(const uint8_t *data, size_t size, int (*producer)()) {
+void fuzz_import(const uint8_t *data, size_t size,
+                 int (*producer)(const ConversionSettings &, FILE *)) {
     DayRange days;
     if (!day_range(data, size, &days)) return;
     std::string source = write_scratch("source", data + kDayBytes, size - kDayBytes);
@@ -39,8 +43,8 @@ void fuzz_import(const uint8_t *data, size_t size, int (*producer)()) {
     settings.end_day = days.end;
     settings.first_weekday = 1;
     settings.dst_start = settings.dst_end = 1;
-    days_set_defaults(day_table);
-    days_set_weekdays(day_table, settings.first_weekday);
+    days_set_defaults(settings.days);
+    days_set_weekdays(settings.days, settings.first_weekday);
 
     the_producer = producer;
     if (run_converter(convert, reset) == 0) check_output(dest);

@@ -4,8 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Converts the source in `data` with `producer` (import_tmy2 or import_ee) into a
 // scratch file, after the head and day section of a calendar starting on a Sunday;
 // a successful conversion is checked with check_output.
-void fuzz_import(const uint8_t *data, size_t size, int (*producer)());
+#include "Settings.h"
+
+void fuzz_import(const uint8_t *data, size_t size,
+                 int (*producer)(const ConversionSettings &, FILE *));

@@ -6,19 +6,26 @@
 #include "Heap.h"
 #include "Renval.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 #include "harness.h"
 
 static const char *the_control;
 static std::string the_old, the_new, the_species, the_work;
 
 static void convert() {
-    if (the_control) fuzz_read_control(the_control);
-    fuzz_set_paths(the_old.c_str(), the_new.c_str(), the_species.c_str(), the_work.c_str());
-    convert_weather_10(the_old.c_str());
+    // The control file's description is used; its paths are replaced by the harness's.
+    RenvalPaths paths{};
+    if (the_control) fuzz_read_control(the_control, paths);
+    snprintf(paths.old_path, sizeof paths.old_path, "%s", the_old.c_str());
+    snprintf(paths.new_path, sizeof paths.new_path, "%s", the_new.c_str());
+    snprintf(paths.species_path, sizeof paths.species_path, "%s", the_species.c_str());
+    snprintf(paths.work_path, sizeof paths.work_path, "%s", the_work.c_str());
+    convert_weather_10(paths);
 }
 
 static void reset() {
     fuzz_renval_reset();
+    fuzz_wfile_reset();
     fuzz_utils_reset();
     fuzz_heap_reset();
 }

@@ -7,25 +7,25 @@
 #include "Heap.h"
 #include "Tolvex.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 #include "Wfiles.h"
 #include "harness.h"
 
 static std::string control_path;
 
 static void convert() {
-    read_control_file(control_path.c_str());
+    ConversionSettings settings = read_control_file(control_path.c_str());
     strcpy(settings.source_path, "/dev/null");
     strcpy(settings.dest_path, "/dev/null");
-    write_weather_head();
-    make_template();
+    FILE *dest = open_weather_file(settings);
+    make_template(settings, dest);
+    out_close(dest);
 }
 
 static void reset() {
-    dest_file = nullptr;  // closed by fuzz_utils_reset
+    fuzz_wfile_reset();
     fuzz_utils_reset();
     fuzz_heap_reset();
-    memset(&settings, 0, sizeof settings);
-    memset(&day_table, 0, sizeof day_table);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -19,25 +19,31 @@
 #include "Config.h"
 #include "Heap.h"
 #include "MoistAir.h"
+#include "Run.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 
 constexpr int kNameSize = 14;          // characters of a species name, terminator included
 constexpr int kMaxBlocks = 365;        // day blocks read at most in each pass
 constexpr long kEndOfDay = 86400;      // s, the time that ends a day block
 constexpr float kDefaultRh = 0.5f;     // relative humidity assumed without an H2O species
 
-// ---- the run's settings -----------------------------------------------------------
-static struct {
-    char old_path[kLineSize];
-    char new_path[kLineSize];
-    char species_path[kLineSize];
-    char description[kLineSize];
-    char work_path[kMaxPath];  // WEATHER.TMP beside the executable
-    int work_lock;             // descriptor that holds the work file's lock, or -1
-} run = {"", "", "", "", "", -1};
+// The work file's lock, held from the conversion's start until the process ends.
+static int work_lock = -1;  // descriptor that holds the lock, or -1
+
+// The head of the 1.0 file and what the conversion keeps of it.
+struct OldHead {
+    char title[kLineSize];
+    int n;          // number of species, 0 for none
+    float *conc;    // conc[1..n], the concentrations of the time point being read, and
+    char **names;   // names[1..n], both on the checked heap; null when n is 0
+    int h2o;        // index of the species "H2O", 0 when there is none
+    int first_day;  // days of the year covered
+    int last_day;
+};
 
 // One time point of the 1.0 file.
-struct TimePoint {
+struct OldPoint {
     long time;  // s since the day's midnight
     float ta, pb, ws, wd, ith, idn, ts;
     int rn, sn;
@@ -45,17 +51,52 @@ struct TimePoint {
 
 // Holds an exclusive lock on the work file until the process ends, so that a second
 // run from the same folder waits instead of writing into the first one's output.
-static void lock_work_file() {
-    int fd = open(run.work_path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd >= 0) run.work_lock = fd;
+static void lock_work_file(const char *work_path) {
+    int fd = open(work_path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) work_lock = fd;
     if (fd < 0 || flock(fd, LOCK_EX) != 0)
-        MSG(FATAL, "Could not open temporary file: ", run.work_path);
+        MSG_FATAL("Could not open temporary file: ", work_path);
     // The descriptor stays open: the lock lasts as long as the process.
+}
+
+static void stop_on_input_errors() {
+    if (error_count_now() > 0) MSG_FATAL("Run terminated because of input errors");
+}
+
+// Reads the head of the 1.0 file: title, species and the days covered.  The species'
+// concentrations ("cdat") and names ("names") get their room on the checked heap; the
+// species file is created, once the count is known to be valid, into `*ctm` (left
+// null without species).
+static void read_old_head(OldHead &h, const char *species_path, FILE *wth, FILE **ctm) {
+    next_token(h.title, TOK_LINE, kLineSize);
+    h.n = read_int(TOK_NEWLINE);
+    h.conc = nullptr;
+    h.names = nullptr;
+    h.h2o = 0;
+    *ctm = nullptr;
+    if (h.n != 0) {
+        // A negative count ends here with the allocator's FATAL, before the species
+        // file (and an older file at its path) is touched.
+        h.conc = (float *)alc_vec(1, h.n, (int)sizeof(float), "cdat");
+        h.names = (char **)alc_mat(1, h.n, 0, kNameSize - 1, 1, "names");
+        *ctm = out_open(species_path);
+        if (!*ctm) {
+            out_close(wth);
+            MSG_FATAL("Could not open contaminant file: ", species_path);
+        }
+        for (int i = 1; i <= h.n; ++i) {
+            next_token(h.names[i], TOK_NEXT, kNameSize);
+            if (same_text(h.names[i], "H2O")) h.h2o = i;
+        }
+    }
+    h.first_day = read_int(TOK_NEWLINE);
+    h.last_day = read_int(TOK_NEXT);
+    stop_on_input_errors();
 }
 
 // Reads one day line into a day line of the weather file, then skips the day's time
 // points.  Returns the day of the year read.
-static int write_day_line(FILE *wth) {
+static int copy_day_line(FILE *wth) {
     int day = read_int(TOK_NEWLINE);
     read_int(TOK_NEXT);  // two values without meaning here
     read_int(TOK_NEXT);
@@ -63,15 +104,23 @@ static int write_day_line(FILE *wth) {
     int day_type = read_int(TOK_NEXT);
     int dst = read_int(TOK_NEXT);
     float ground = read_float(TOK_NEXT);
-    out_line(wth, "%s\t%d\t%d\t%d\t%g", day_to_date(day), day_of_week, day_type, dst,
-             (double)ground);
+    wth_write_day(wth, day, day_of_week, day_type, dst, ground);
     // The day's time points are skipped in this pass.
     while (read_long(TOK_NEWLINE) != kEndOfDay) {
     }
     return day;
 }
 
-static void read_time_point(TimePoint &p, float *conc, int n) {
+// First pass: the day section, one line per day block up to the last day.
+static void day_pass(const OldHead &h, FILE *wth) {
+    for (int block = 0; block < kMaxBlocks; ++block) {
+        stop_on_input_errors();
+        if (copy_day_line(wth) == h.last_day) break;
+    }
+    wth_write_points_head(wth);
+}
+
+static void read_old_point(OldPoint &p, float *conc, int n) {
     p.time = read_long(TOK_NEWLINE);
     p.ta = read_float(TOK_NEXT);
     p.pb = read_float(TOK_NEXT);
@@ -87,7 +136,7 @@ static void read_time_point(TimePoint &p, float *conc, int n) {
 
 // Humidity ratio in g/kg: from the H2O mass fraction x as 1000 x / (1 - x), or for
 // air at 50 % relative humidity when the file has no H2O species.
-static double humidity_g_per_kg(const TimePoint &p, const float *conc, int h2o) {
+static double humidity_g_per_kg(const OldPoint &p, const float *conc, int h2o) {
     if (h2o > 0) {
         double x = (double)conc[h2o];
         return 1000.0 * x / (1.0 - x);
@@ -95,135 +144,88 @@ static double humidity_g_per_kg(const TimePoint &p, const float *conc, int h2o) 
     return (double)(1000.0L * humidity_ratio_rh(p.ta, kDefaultRh, p.pb));
 }
 
-static void stop_on_input_errors() {
-    if (error_count_now() > 0) MSG(FATAL, "Run terminated because of input errors");
-}
-
-int convert_weather_10(const char *old_path) {
-    MSG(ERR_RESET);
-    unxt_open(old_path, 3, __FILE__, __LINE__);
-    lock_work_file();
-    FILE *wth = out_open(run.work_path);
-    if (!wth) MSG(FATAL, "Could not open temporary file: ", run.work_path);
-    fprintf(log_file, "\nReading weather file: %s\n", old_path);
-
-    // Head of the 1.0 file: title, species, first and last day.
-    char title[kLineSize];
-    next_token(title, TOK_LINE, kLineSize);
-    int n = read_int(TOK_NEWLINE);
-    float *conc = nullptr;
-    char **names = nullptr;
-    FILE *ctm = nullptr;
-    int h2o = 0;
-    if (n != 0) {
-        // A negative count ends here with the allocator's FATAL, before the species
-        // file (and an older file at its path) is touched.
-        conc = (float *)alc_vec(1, n, (int)sizeof(float), "cdat");
-        names = (char **)alc_mat(1, n, 0, kNameSize - 1, 1, "names");
-        ctm = out_open(run.species_path);
-        if (!ctm) {
-            out_close(wth);
-            MSG(FATAL, "Could not open contaminant file: ", run.species_path);
-        }
-        for (int i = 1; i <= n; ++i) {
-            next_token(names[i], TOK_NEXT, kNameSize);
-            if (same_text(names[i], "H2O")) h2o = i;
-        }
-    }
-    int first_day = read_int(TOK_NEWLINE);
-    int last_day = read_int(TOK_NEXT);
-    stop_on_input_errors();
-
-    const char *description = run.description[0] ? run.description : title;
-    // day_to_date returns one static buffer: each date is printed before the next.
-    out_line(wth, "WeatherFile Ventora 2.0");
-    out_line(wth, "%s", description);
-    out_line(wth, "%s\t!start-of-file date", day_to_date(first_day));
-    out_line(wth, "%s\t!end-of-file date", day_to_date(last_day));
-    out_line(wth, "!Date\tDofW\tDtype\tDST\tTgrnd [K]");
-    if (n != 0) {
-        out_line(ctm, "SpeciesFile Ventora 2.0");
-        out_line(ctm, "%s", description);
-        out_line(ctm, "%s\t!start-of-file date", day_to_date(first_day));
-        out_line(ctm, "%s\t!end-of-file date", day_to_date(last_day));
-        out_line(ctm, "%d\t!number of species", n);
-        for (int i = 1; i <= n; ++i) out_line(ctm, "%s", names[i]);
-        out_text(ctm, "!Date\tTime");
-        for (int i = 1; i <= n; ++i) out_text(ctm, "\t%s", names[i]);
-        out_end(ctm);
-        fre_mat((void **)names, 1, n, 0, kNameSize - 1, 1, "names");
-    }
-
-    // First pass: the day section.
-    UnxtMark first_block = unxt_mark();
-    for (int block = 0; block < kMaxBlocks; ++block) {
-        stop_on_input_errors();
-        if (write_day_line(wth) == last_day) break;
-    }
-    out_line(wth, "!Date\tTime\tTa [K]\tPb [Pa]\tWs [m/s]\tWd [deg]\tHr [g/kg]\tIth [kJ/m^2]"
-                  "\tIdn [kJ/m^2]\tTs [K]\tRn [-]\tSn [-]");
-    unxt_return(first_block);
-
-    // Second pass: the time points, into both files.
+// Second pass: the time points of every day block, into the weather file and, with
+// species, the concentrations into the species file.  Only the first day keeps its
+// 00:00:00 line; later days begin at 01:00:00.
+static void time_point_pass(const OldHead &h, FILE *wth, FILE *ctm) {
+    float *conc = h.conc;
     for (int block = 0; block < kMaxBlocks; ++block) {
         int day = read_int(TOK_NEXT);
-        TimePoint p;
+        OldPoint p;
         do {
             stop_on_input_errors();
-            read_time_point(p, conc, n);
-            double hr = humidity_g_per_kg(p, conc, h2o);
-            // Only the first day keeps its 00:00:00 line; later days begin at 01:00:00.
-            if (p.time <= 0 && day != first_day) continue;
-            const char *date = day_to_date(day);
-            const char *time = sec_to_time((int)p.time);  // FATAL outside 0..86400
-            out_line(wth, "%s\t%s\t%g\t%g\t%g\t%g\t%.3f\t%g\t%g\t%g\t%d\t%d", date, time,
-                     (double)p.ta, (double)p.pb, (double)p.ws, (double)p.wd, hr,
-                     (double)p.ith, (double)p.idn, (double)p.ts, p.rn, p.sn);
-            if (n != 0) {
-                out_text(ctm, "%s\t%s", date, time);
-                for (int i = 1; i <= n; ++i) out_text(ctm, "\t%g", (double)conc[i]);
-                out_end(ctm);
-            }
+            read_old_point(p, conc, h.n);
+            WeatherPoint w;
+            w.Hr = humidity_g_per_kg(p, conc, h.h2o);
+            if (p.time <= 0 && day != h.first_day) continue;
+            w.Ta = p.ta;
+            w.Pb = p.pb;
+            w.Ws = p.ws;
+            w.Wd = p.wd;
+            w.Ith = p.ith;
+            w.Idn = p.idn;
+            w.Ts = p.ts;
+            w.Rn = p.rn;
+            w.Sn = p.sn;
+            wth_write_point(wth, day, (int)p.time, w);  // FATAL for a time outside 0..86400
+            if (ctm) ctm_write_point(ctm, day, (int)p.time, conc, h.n);
         } while (p.time != kEndOfDay);
-        if (day == last_day) break;
+        if (day == h.last_day) break;
     }
+}
+
+int convert_weather_10(const RenvalPaths &paths) {
+    MSG(ERR_RESET);
+    unxt_open(paths.old_path, OPEN_FATAL, __FILE__, __LINE__);
+    lock_work_file(paths.work_path);
+    FILE *wth = out_open(paths.work_path);
+    if (!wth) MSG_FATAL("Could not open temporary file: ", paths.work_path);
+    fprintf(log_file, "\nReading weather file: %s\n", paths.old_path);
+
+    // The heads of both files.
+    OldHead h;
+    FILE *ctm;
+    read_old_head(h, paths.species_path, wth, &ctm);
+    const char *description = paths.description[0] ? paths.description : h.title;
+    wth_write_head(wth, description, h.first_day, h.last_day);
+    if (ctm) {
+        ctm_write_head(ctm, description, h.first_day, h.last_day, h.n, h.names);
+        fre_mat((void **)h.names, 1, h.n, 0, kNameSize - 1, 1, "names");
+    }
+
+    // The day blocks are read twice: once for the day section, once for the time points.
+    UnxtMark first_block = unxt_mark();
+    day_pass(h, wth);
+    unxt_return(first_block);
+    time_point_pass(h, wth, ctm);
 
     unxt_close();
     out_close(wth);
-    if (n != 0) {
+    if (ctm) {
         out_close(ctm);
-        fre_vec(conc, 1, n, (int)sizeof(float), "cdat");
+        fre_vec(h.conc, 1, h.n, (int)sizeof(float), "cdat");
     }
-    if (error_count_now() > 0) MSG(FATAL, "Error during conversion, call Pellimor");
-    file_copy(run.work_path, run.new_path);
+    if (error_count_now() > 0) MSG_FATAL("Error during conversion, call Pellimor");
+    file_copy(paths.work_path, paths.new_path);
     return 0;
 }
 
-// Reads the four lines of the control file at `path` into the run's settings.
-static void read_control(const char *path) {
-    unxt_open(path, 3, __FILE__, __LINE__);
-    next_token(run.old_path, TOK_LINE, kLineSize);
-    next_token(run.new_path, TOK_LINE, kLineSize);
-    next_token(run.species_path, TOK_LINE, kLineSize);
-    next_token(run.description, TOK_LINE, kLineSize);
+// Reads the four lines of the control file at `path` into `paths`.
+static void read_control(const char *path, RenvalPaths &paths) {
+    unxt_open(path, OPEN_FATAL, __FILE__, __LINE__);
+    next_token(paths.old_path, TOK_LINE, kLineSize);
+    next_token(paths.new_path, TOK_LINE, kLineSize);
+    next_token(paths.species_path, TOK_LINE, kLineSize);
+    next_token(paths.description, TOK_LINE, kLineSize);
     unxt_close();
 }
 
 #ifdef WEATHER_FUZZ_SEAM
-void fuzz_read_control(const char *path) { read_control(path); }
-
-void fuzz_set_paths(const char *old_path, const char *new_path, const char *species_path,
-                    const char *work_path) {
-    snprintf(run.old_path, sizeof run.old_path, "%s", old_path);
-    snprintf(run.new_path, sizeof run.new_path, "%s", new_path);
-    snprintf(run.species_path, sizeof run.species_path, "%s", species_path);
-    snprintf(run.work_path, sizeof run.work_path, "%s", work_path);
-}
+void fuzz_read_control(const char *path, RenvalPaths &paths) { read_control(path, paths); }
 
 void fuzz_renval_reset() {
-    if (run.work_lock >= 0) close(run.work_lock);
-    run.work_lock = -1;
-    run.description[0] = '\0';
+    if (work_lock >= 0) close(work_lock);
+    work_lock = -1;
 }
 #endif
 
@@ -232,21 +234,22 @@ int renval_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "renval";
     if (log_open(argv0, "RENVAL") != 0) return 1;
     msg_setup(argc > 2 && box_switch(argv[2]));
-    if (exe_sibling(argv0, "WEATHER", ".TMP", run.work_path) != 0)
-        MSG(FATAL, "Could not open temporary file: ", run.work_path);
+    RenvalPaths paths{};
+    if (exe_sibling(argv0, "WEATHER", ".TMP", paths.work_path) != 0)
+        MSG_FATAL("Could not open temporary file: ", paths.work_path);
 
     if (argc > 1) {
-        read_control(argv[1]);
+        read_control(argv[1], paths);
     } else {
-        prompt_line("Enter name of old weather file:  ", run.old_path, kLineSize);
-        prompt_line("Enter name of new weather file:  ", run.new_path, kLineSize);
-        prompt_line("Enter name of contaminant file:  ", run.species_path, kLineSize);
+        prompt_line("Enter name of old weather file:  ", paths.old_path, kLineSize);
+        prompt_line("Enter name of new weather file:  ", paths.new_path, kLineSize);
+        prompt_line("Enter name of contaminant file:  ", paths.species_path, kLineSize);
     }
-    fprintf(log_file, "old weather file:  %s\n", run.old_path);
-    fprintf(log_file, "new weather file:  %s\n", run.new_path);
-    fprintf(log_file, "contaminant file:  %s\n", run.species_path);
+    fprintf(log_file, "old weather file:  %s\n", paths.old_path);
+    fprintf(log_file, "new weather file:  %s\n", paths.new_path);
+    fprintf(log_file, "contaminant file:  %s\n", paths.species_path);
     fflush(log_file);
 
-    convert_weather_10(run.old_path);
+    convert_weather_10(paths);
     return log_close();
 }

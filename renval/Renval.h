@@ -1,14 +1,27 @@
 // Renval - upgrades a weather file 1.0 to a weather file 2.0 plus a species file.
 //
-// Owns the run's three paths and description, and the conversion's working state
-// (species names and concentrations on the checked heap, the work file).
+// The driver reads the run's paths and description into one RenvalPaths; the upgrade
+// reads the 1.0 head, writes both heads, copies the day section in a first pass over
+// the day blocks and the time points in a second, writes the species file alongside,
+// and copies the finished work file to its destination.  Owns the work file's lock.
 #pragma once
 
-// Converts the 1.0 file at `old_path` into the paths the driver read.  The whole
-// weather file is written to the work file "WEATHER.TMP" beside the executable and
-// copied to its destination only when no error is left.  Returns 0; every failure
-// ends the run with a FATAL.
-int convert_weather_10(const char *old_path);
+#include "Config.h"
+#include "Utils.h"
+
+// The paths of one run and its description.
+struct RenvalPaths {
+    char old_path[kLineSize];      // the 1.0 weather file
+    char new_path[kLineSize];      // the weather file 2.0 written
+    char species_path[kLineSize];  // the species file, written only when there are species
+    char description[kLineSize];   // empty: the 1.0 file's title line is used
+    char work_path[kMaxPath];      // WEATHER.TMP beside the executable
+};
+
+// Converts the 1.0 file into the files that `paths` name.  The whole weather file is
+// written to the work file first and copied to its destination only when no error is
+// left.  Returns 0; every failure ends the run with a FATAL.
+int convert_weather_10(const RenvalPaths &paths);
 
 // The whole run of the program: log, control file or prompts, conversion.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
@@ -16,11 +29,8 @@ int renval_main(int argc, char **argv);
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only.  fuzz_read_control reads a control file as renval_main does;
-// fuzz_set_paths then replaces the old, new, species and work paths with the
-// harness's own; fuzz_renval_reset releases the work file's lock (held until the
-// process ends in a product run) and empties the description.
-void fuzz_read_control(const char *path);
-void fuzz_set_paths(const char *old_path, const char *new_path, const char *species_path,
-                    const char *work_path);
+// fuzz_renval_reset releases the work file's lock (held until the process ends in a
+// product run).
+void fuzz_read_control(const char *path, RenvalPaths &paths);
 void fuzz_renval_reset();
 #endif

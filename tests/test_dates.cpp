@@ -66,7 +66,7 @@ TEST_F(Dates, ParseDateTakesMonthSlashDayOnly) {
 TEST_F(Dates, ReadDateTakesDateTextOrDayNumber) {
     TempDir dir;
     write_file(dir / "in.txt", "45 366 0x10 01/05 abc 0\n*\n");
-    ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), 3, __FILE__, __LINE__), 0);
+    ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), OPEN_FATAL, __FILE__, __LINE__), 0);
     for (int want : {45, 366, kTolvex ? 16 : 0, 5, 0, 0, 0}) EXPECT_EQ(read_date(TOK_NEXT), want);
     EXPECT_EQ(errors(), std::string(" 366 is not a valid date\n") +
                             (kTolvex ? "" : " 0x10 is not a valid date\n") +

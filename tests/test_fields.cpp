@@ -26,9 +26,9 @@ protected:
     }
     void open(const std::string &text) {
         write_file(dir / "in.txt", text);
-        ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), 3, __FILE__, __LINE__), 0);
+        ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), OPEN_FATAL, __FILE__, __LINE__), 0);
     }
-    std::string field(int mode) {
+    std::string field(TokenMode mode) {
         const char *f = next_field(buf, mode, sizeof buf);
         return f ? "[" + std::string(f) + "]" : "(none)";
     }

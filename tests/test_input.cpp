@@ -32,9 +32,9 @@ protected:
     void open(const std::string &text) {
         if (_UNXT) unxt_close();
         write_file(dir / "in.txt", text);
-        ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), 3, __FILE__, __LINE__), 0);
+        ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), OPEN_FATAL, __FILE__, __LINE__), 0);
     }
-    std::string token(int mode) {
+    std::string token(TokenMode mode) {
         const char *t = next_token(buf, mode, sizeof buf);
         return t ? t : "(none)";
     }
@@ -58,7 +58,7 @@ template <typename F> void with_setup(F read) {
 }  // namespace
 
 TEST_F(Input, ReadModesFollowLineStartsInLfAndCrLfFiles) {
-    for (const std::string eol : {"\n", "\r\n"}) {
+    for (const std::string eol : {"\n", "\r\n", "\r"}) {
         open("  12, 3.5\t7" + eol + "1 2 3" + eol + "4" + eol + "5 6" + eol + "7 8 9" + eol +
              "10 11" + eol + "whole line" + eol + eol + "last");
         EXPECT_EQ(read_int(TOK_NEWLINE), 12);  // at a line start nothing is skipped
@@ -197,12 +197,12 @@ TEST_F(Input, EndOfFileCompletesTheLastTokenAndLine) {
 
 TEST_F(Input, OpenFailuresNameThePathAtTheCallersPosition) {
     const std::string none = dir / "none.txt";
-    EXPECT_EQ(unxt_open(none.c_str(), 2, "src/Caller.cpp", 41), 1);
+    EXPECT_EQ(unxt_open(none.c_str(), OPEN_ERROR, "src/Caller.cpp", 41), 1);
     EXPECT_EQ(MSG(ERR_COUNT), 1);
     EXPECT_EQ(logged(), "ERROR  (file Caller, line 41)\n  Could not open file: " + none + "\n");
-    EXPECT_EXIT(with_setup([&] { unxt_open(none.c_str(), 3, "Caller", 1); }),
+    EXPECT_EXIT(with_setup([&] { unxt_open(none.c_str(), OPEN_FATAL, "Caller", 1); }),
                 ::testing::ExitedWithCode(1), "^FATAL  Could not open file: .*/none.txt\n$");
     open("x");
-    EXPECT_EXIT(with_setup([&] { unxt_open(none.c_str(), 2, "Caller", 1); }),
+    EXPECT_EXIT(with_setup([&] { unxt_open(none.c_str(), OPEN_ERROR, "Caller", 1); }),
                 ::testing::ExitedWithCode(1), "^FATAL _UNXT already open\n$");
 }

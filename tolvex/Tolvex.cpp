@@ -4,12 +4,10 @@
 #include <cstring>
 
 #include "Config.h"
+#include "Run.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 #include "Wfiles.h"
-
-ConversionSettings settings;
-DayTable day_table;
-FILE *dest_file = nullptr;
 
 // ---- day calendar -----------------------------------------------------------------
 void days_set_defaults(DayTable &t) {
@@ -46,20 +44,21 @@ static bool read_ok(int errors_before) { return error_count_now() == errors_befo
 
 static bool is_day(int day) { return day >= 1 && day <= kDaysInYear; }
 
-int read_control_file(const char *path) {
-    unxt_open(path, 3, __FILE__, __LINE__);
-    days_set_defaults(day_table);
+ConversionSettings read_control_file(const char *path) {
+    ConversionSettings s{};
+    unxt_open(path, OPEN_FATAL, __FILE__, __LINE__);
+    days_set_defaults(s.days);
 
-    next_token(settings.description, TOK_LINE, kLineSize);
-    next_token(settings.source_path, TOK_LINE, kLineSize);
-    next_token(settings.file_type, TOK_LINE, kLineSize);
-    next_token(settings.dest_path, TOK_LINE, kLineSize);
+    next_token(s.description, TOK_LINE, kLineSize);
+    next_token(s.source_path, TOK_LINE, kLineSize);
+    next_token(s.file_type, TOK_LINE, kLineSize);
+    next_token(s.dest_path, TOK_LINE, kLineSize);
 
-    settings.start_day = read_date(TOK_NEWLINE);
-    settings.end_day = read_date(TOK_NEXT);
+    s.start_day = read_date(TOK_NEWLINE);
+    s.end_day = read_date(TOK_NEXT);
     int errors = error_count_now();
-    settings.first_weekday = read_int(TOK_NEWLINE);
-    if (read_ok(errors)) days_set_weekdays(day_table, settings.first_weekday);
+    s.first_weekday = read_int(TOK_NEWLINE);
+    if (read_ok(errors)) days_set_weekdays(s.days, s.first_weekday);
 
     // A negative count reads no special days.  The list stops at the end of the file:
     // every further entry would only repeat the same missing-date error.
@@ -68,74 +67,68 @@ int read_control_file(const char *path) {
         errors = error_count_now();
         int day = read_date(TOK_NEWLINE);
         int type = read_int(TOK_NEXT);
-        if (read_ok(errors) && is_day(day)) days_set_special(day_table, day, type);
+        if (read_ok(errors) && is_day(day)) days_set_special(s.days, day, type);
     }
 
     errors = error_count_now();
-    settings.dst_start = read_date(TOK_NEWLINE);
-    settings.dst_end = read_date(TOK_NEXT);
-    if (read_ok(errors)) days_set_dst(day_table, settings.dst_start, settings.dst_end);
+    s.dst_start = read_date(TOK_NEWLINE);
+    s.dst_end = read_date(TOK_NEXT);
+    if (read_ok(errors)) days_set_dst(s.days, s.dst_start, s.dst_end);
 
     unxt_close();
-    if (error_count_now() > 0) MSG(FATAL, "Run terminated because of input errors");
-    return 0;
+    if (error_count_now() > 0) MSG_FATAL("Run terminated because of input errors");
+    return s;
 }
 
 // ---- weather file head ------------------------------------------------------------
-int write_weather_head() {
-    dest_file = out_open(settings.dest_path);
-    if (!dest_file) MSG(FATAL, " Failed to open ", settings.dest_path);
-    out_line(dest_file, "WeatherFile Ventora 2.0");
-    out_line(dest_file, "%s", settings.description);
-    out_line(dest_file, "%s\t!start-of-file date", day_to_date(settings.start_day));
-    out_line(dest_file, "%s\t!end-of-file date", day_to_date(settings.end_day));
-    out_line(dest_file, "!Date\tDofW\tDtype\tDST\tTgrnd [K]");
-    for (int d = settings.start_day;; d = next_day(d)) {
-        const DayEntry &e = day_table.day[d];
-        out_line(dest_file, "%s\t%d\t%d\t%d\t%g", day_to_date(d), e.day_of_week, e.day_type,
-                 e.dst, (double)e.ground_temp);
-        if (d == settings.end_day) break;
+FILE *open_weather_file(const ConversionSettings &s) {
+    FILE *dest = out_open(s.dest_path);
+    if (!dest) MSG_FATAL(" Failed to open ", s.dest_path);
+    wth_write_head(dest, s.description, s.start_day, s.end_day);
+    for (int d = s.start_day;; d = next_day(d)) {
+        const DayEntry &e = s.days.day[d];
+        wth_write_day(dest, d, e.day_of_week, e.day_type, e.dst, e.ground_temp);
+        if (d == s.end_day) break;
     }
-    out_line(dest_file,
-             "!Date\tTime\tTa [K]\tPb [Pa]\tWs [m/s]\tWd [deg]\tHr [g/kg]\tIth [kJ/m^2]"
-             "\tIdn [kJ/m^2]\tTs [K]\tRn [-]\tSn [-]");
-    if (fflush(dest_file) != 0) MSG(FATAL, "Could not write file: ", settings.dest_path);
-    return 0;
+    wth_write_points_head(dest);
+    if (fflush(dest) != 0) MSG_FATAL("Could not write file: ", s.dest_path);
+    return dest;
 }
 
 // ---- driver -----------------------------------------------------------------------
 int tolvex_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "tolvex";
 
-    // 1. - 3. The log beside the executable and its head; without a log the run ends
-    // silently.
+    // The log beside the executable and its head; without a log the run ends silently.
     if (log_open(argv0, "TOLVEX") != 0) return 1;
 
-    // 4. Where messages go besides the log.
+    // Where messages go besides the log.
     msg_setup(argc > 2 && box_switch(argv[2]));
 
-    // 5. The control file's path.
+    // The control file's path: the first argument, or asked for.
     char control[kMaxPath];
     if (argc > 1) {
-        if (strlen(argv[1]) >= sizeof control) MSG(FATAL, "Buffer overflow: ", argv[1]);
+        if (strlen(argv[1]) >= sizeof control) MSG_FATAL("Buffer overflow: ", argv[1]);
         strcpy(control, argv[1]);
     } else {
         prompt_line("Enter data file name:  ", control, sizeof control);
     }
 
-    // 6. - 8. Settings, head and day section, then the producer for the file type.
-    read_control_file(control);
-    write_weather_head();
+    // Settings, then the head and day section, then the producer for the file type.
+    const ConversionSettings settings = read_control_file(control);
+    FILE *dest = open_weather_file(settings);
     if (same_text(settings.file_type, "TMY2")) {
-        import_tmy2();
+        import_tmy2(settings, dest);
     } else if (same_text(settings.file_type, "E/E")) {
-        import_ee();
+        import_ee(settings, dest);
     } else if (same_text(settings.file_type, "TEMPLATE")) {
-        make_template();
+        make_template(settings, dest);
     } else {
-        MSG(FATAL, "Unrecognized file type: ", settings.file_type);
+        MSG_FATAL("Unrecognized file type: ", settings.file_type);
     }
+    out_close(dest);
+    fprintf(log_file, "Finished %s\n", settings.dest_path);
 
-    // 9. Closing heap report and "Final ".
+    // The closing heap report and "Final ".
     return log_close();
 }

@@ -9,8 +9,9 @@
 
 #include "Config.h"
 #include "MoistAir.h"
-#include "Tolvex.h"
+#include "Settings.h"
 #include "Utils.h"
+#include "WeatherFile.h"
 
 constexpr int kSecondsPerHour = 3600;
 constexpr int kHoursPerDay = 24;
@@ -18,16 +19,12 @@ constexpr int kHoursPerDay = 24;
 // ---- template ---------------------------------------------------------------------
 // Date and time of every time point from start_day 00:00:00 to end_day 24:00:00,
 // without values, for the user to fill in.
-int make_template() {
-    out_line(dest_file, "%s\t%s", day_to_date(settings.start_day), sec_to_time(0));
+int make_template(const ConversionSettings &settings, FILE *dest) {
+    wth_write_time(dest, settings.start_day, 0);
     for (int d = settings.start_day;; d = next_day(d)) {
-        for (int h = 1; h <= kHoursPerDay; ++h)
-            out_line(dest_file, "%s\t%s", day_to_date(d), sec_to_time(h * kSecondsPerHour));
+        for (int h = 1; h <= kHoursPerDay; ++h) wth_write_time(dest, d, h * kSecondsPerHour);
         if (d == settings.end_day) break;
     }
-    out_close(dest_file);
-    dest_file = nullptr;
-    fprintf(log_file, "Finished %s\n", settings.dest_path);
     return 0;
 }
 
@@ -41,29 +38,14 @@ constexpr double kTenth = 0.1;             // tenths of m/s -> m/s
 constexpr float kTenthF = 0.1f;            // tenths of degC -> degC, tenths -> fraction
 constexpr int kSkyCoverMissing = 99;       // total sky cover not observed
 
-// The values of one time-point line, each in the type the format holds it.
-struct TimePoint {
-    float Ta;   // air temperature, K
-    float Pb;   // barometric pressure, Pa
-    float Ws;   // wind speed, m/s
-    float Wd;   // wind direction, degrees
-    double Hr;  // humidity ratio, g/kg, unrounded product of the formula
-    float Ith;  // total horizontal radiation of the hour, kJ/m^2
-    float Idn;  // direct normal radiation of the hour, kJ/m^2
-    float Ts;   // sky temperature, K
-    int Rn;     // rain flag, 0 or 1
-    int Sn;     // snow flag, 0 or 1
-};
-
 // Ends the run as the floating-point trap would for an exception of kind `except`
 // (FE_INVALID or FE_OVERFLOW): raised with the traps that msg_setup unmasks, the
 // handler reports it as FATAL; without them (the units called on their own) the same
 // text is reported here.
 [[noreturn]] static void fp_fault(int except) {
     feraiseexcept(except);
-    MSG(FATAL, except == FE_INVALID ? "Invalid floating-point operation"
-                                    : "Floating-point overflow");
-    abnormal_end(1);  // not reached: FATAL ends the process
+    MSG_FATAL(except == FE_INVALID ? "Invalid floating-point operation"
+                                   : "Floating-point overflow");
 }
 
 // A value that is about to be written, or narrowed to the type that holds it, must be
@@ -78,9 +60,10 @@ static void check_value(long double v, long double limit) {
 
 // Derives the humidity ratio and the sky temperature of `p` from its Ta and Pb, the
 // dew point `Tdp` (K) and the sky cover `N` (fraction), then appends its line for
-// `day` (day of year) at `seconds` (0..86400) to the destination.  A value that is
-// not a number ends the run with the floating-point FATAL before the line is written.
-static void write_time_point(int day, int seconds, TimePoint &p, float Tdp, float N) {
+// `day` (day of year) at `seconds` (0..86400) to `dest`.  A value that is not a
+// number ends the run with the floating-point FATAL before the line is written.
+static void write_time_point(FILE *dest, int day, int seconds, WeatherPoint &p, float Tdp,
+                             float N) {
     long double hr = humidity_ratio(Tdp, p.Pb) * 1000.0L;  // kg/kg -> g/kg
     check_value(hr, DBL_MAX);
     p.Hr = (double)hr;
@@ -89,14 +72,12 @@ static void write_time_point(int day, int seconds, TimePoint &p, float Tdp, floa
     p.Ts = (float)ts;
     const float held[] = {p.Ta, p.Pb, p.Ws, p.Wd, p.Ith, p.Idn};
     for (float v : held) check_value(v, FLT_MAX);
-    out_line(dest_file, "%s\t%s\t%g\t%g\t%g\t%g\t%.3f\t%g\t%g\t%g\t%d\t%d", day_to_date(day),
-             sec_to_time(seconds), (double)p.Ta, (double)p.Pb, (double)p.Ws, (double)p.Wd,
-             p.Hr, (double)p.Ith, (double)p.Idn, (double)p.Ts, p.Rn, p.Sn);
+    wth_write_point(dest, day, seconds, p);
 }
 
 // An ERROR of a reader or of a record's date ends the run before the next line.
 static void stop_on_input_errors() {
-    if (MSG(ERR_COUNT) > 0) MSG(FATAL, "Run terminated because of input errors");
+    if (MSG(ERR_COUNT) > 0) MSG_FATAL("Run terminated because of input errors");
 }
 
 // ---- TMY2 import ------------------------------------------------------------------
@@ -123,7 +104,7 @@ static const char *read_fixed(int n) {
     static char text[kTmy2MaxWidth + 1];
     for (int i = 0; i < n;) {
         int c = getc_unlocked(tmy2.src);  // one thread: no stream locking needed
-        if (c == EOF) MSG(FATAL, " End-of-File encountered");
+        if (c == EOF) MSG_FATAL(" End-of-File encountered");
         if (c != '\r' && c != '\n') text[i++] = (char)c;
     }
     text[n] = '\0';
@@ -146,10 +127,10 @@ static double tmy2_value(const char *text) {
 }
 
 // Reads the TMY2 record at the current position and appends its time-point line for
-// `day` at `seconds`; the position is left at the start of the next record.  The
+// `day` at `seconds` to `dest`; the position is left at the start of the next record.  The
 // record's own month and day are only checked for validity (ERROR from date_to_day,
 // which stops the run before the next record's line).
-static void read_tmy2_record(int day, int seconds) {
+static void read_tmy2_record(FILE *dest, int day, int seconds) {
     read_fixed(3);                                 // columns 1-3: blank, year
     int month = atoi(read_fixed(2));               // 4-5
     int mday = atoi(read_fixed(2));                // 6-7
@@ -183,7 +164,7 @@ static void read_tmy2_record(int day, int seconds) {
 
     if (cover != kSkyCoverMissing) tmy2.N = kTenthF * (float)cover;
     float Tdp = (float)(dew_point * (double)kTenthF + kCelsiusOffset);
-    TimePoint p;
+    WeatherPoint p;
     p.Ta = (float)(dry_bulb * (double)kTenthF + kCelsiusOffset);
     p.Pb = (float)(pressure * kMbarToPa);
     p.Ws = (float)(wind_speed * kTenth);
@@ -192,7 +173,7 @@ static void read_tmy2_record(int day, int seconds) {
     p.Idn = (float)(direct * kWhToKj);
     p.Rn = weather >= 1 && weather <= 8;
     p.Sn = snow > 1;
-    write_time_point(day, seconds, p, Tdp, tmy2.N);
+    write_time_point(dest, day, seconds, p, Tdp, tmy2.N);
 
     date_to_day(month, mday);
 }
@@ -200,21 +181,21 @@ static void read_tmy2_record(int day, int seconds) {
 // Positions the TMY2 file on record `index` (0 = 1/1 hour 1).
 static void seek_tmy2_record(long index) {
     if (fseek(tmy2.src, tmy2.first + index * tmy2.length, SEEK_SET) != 0)
-        MSG(FATAL, " End-of-File encountered");
+        MSG_FATAL(" End-of-File encountered");
 }
 
 // Appends the time-point lines of settings.start_day .. end_day from the TMY2 file
-// settings.source_path: first start_day 00:00:00 from the record of 24:00 of the day
-// before (12/31 hour 24 for a start on 1/1), then 24 records per day in file order,
-// starting again at the first record after 12/31.  Logs "Opened", the header line and
-// "Finished"; closes the source and the destination.  Every failure is FATAL:
+// settings.source_path to `dest`: first start_day 00:00:00 from the record of 24:00 of
+// the day before (12/31 hour 24 for a start on 1/1), then 24 records per day in file
+// order, starting again at the first record after 12/31.  Logs "Opened" and the header
+// line; closes the source.  Every failure is FATAL:
 // " Failed to open ", "Buffer overflow: " (a header line longer than 255 characters),
 // " Wrong file format" (second record not 1/1 hour 2), " End-of-File encountered",
 // "Run terminated because of input errors".  Returns 0.
-int import_tmy2() {
+int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     tmy2.N = 0;
     tmy2.src = fopen(settings.source_path, "rb");
-    if (!tmy2.src) MSG(FATAL, " Failed to open ", settings.source_path);
+    if (!tmy2.src) MSG_FATAL(" Failed to open ", settings.source_path);
     fprintf(log_file, "Opened %s\n", settings.source_path);
 
     // The header line is read whole, so that a long one is never taken for the first
@@ -224,7 +205,7 @@ int import_tmy2() {
     int n = 0;
     bool too_long = false;
     for (int c; (c = getc(tmy2.src)) != '\n';) {
-        if (c == EOF) MSG(FATAL, " End-of-File encountered");
+        if (c == EOF) MSG_FATAL(" End-of-File encountered");
         if (n == kTmy2HeaderSize) {  // too long even with a CR at its end
             too_long = true;
             break;
@@ -234,7 +215,7 @@ int import_tmy2() {
     if (!too_long && n > 0 && header[n - 1] == '\r') --n;
     if (too_long || n > kTmy2HeaderSize - 1) {
         header[kTmy2HeaderSize - 1] = '\0';
-        MSG(FATAL, "Buffer overflow: ", header);
+        MSG_FATAL("Buffer overflow: ", header);
     }
     header[n++] = '\n';
     header[n] = '\0';
@@ -243,7 +224,7 @@ int import_tmy2() {
     tmy2.first = ftell(tmy2.src);
     for (int c = 0; c != '\n';) {
         c = getc(tmy2.src);
-        if (c == EOF) MSG(FATAL, " End-of-File encountered");
+        if (c == EOF) MSG_FATAL(" End-of-File encountered");
     }
     tmy2.length = ftell(tmy2.src) - tmy2.first;
 
@@ -251,15 +232,15 @@ int import_tmy2() {
     int month = atoi(read_fixed(2));
     int mday = atoi(read_fixed(2));
     int hour = atoi(read_fixed(2));
-    if (month != 1 || mday != 1 || hour != 2) MSG(FATAL, " Wrong file format");
+    if (month != 1 || mday != 1 || hour != 2) MSG_FATAL(" Wrong file format");
 
     // 24:00 of the day before the start: record 24 (start - 1) - 1, or the last one.
     const int start = settings.start_day;
     seek_tmy2_record(start == 1 ? kRecordsPerYear - 1 : kHoursPerDay * start - 25);
-    read_tmy2_record(start, 0);
+    read_tmy2_record(dest, start, 0);
     if (start == 1) seek_tmy2_record(0);
     for (int d = start;; d = next_day(d)) {
-        for (int h = 1; h <= kHoursPerDay; ++h) read_tmy2_record(d, h * kSecondsPerHour);
+        for (int h = 1; h <= kHoursPerDay; ++h) read_tmy2_record(dest, d, h * kSecondsPerHour);
         if (d == settings.end_day) break;
         if (d == kDaysInYear) seek_tmy2_record(0);
     }
@@ -267,9 +248,6 @@ int import_tmy2() {
 
     fclose(tmy2.src);
     tmy2.src = nullptr;
-    out_close(dest_file);
-    dest_file = nullptr;
-    fprintf(log_file, "Finished %s\n", settings.dest_path);
     return 0;
 }
 
@@ -288,7 +266,10 @@ void fuzz_wfiles_reset() {
 constexpr int kEeHeaderLines = 8;
 constexpr int kEeHeaderSize = 1024;  // a header line: 1022 characters, line end, terminator
 
-static float ee_N;  // last valid total sky cover, fraction; 0 until one is read
+// State of one E/E import.
+static struct {
+    float N;  // last valid total sky cover, fraction; 0 until one is read
+} ee;
 
 static bool is_leap_day(int month, int mday) { return month == 2 && mday == 29; }
 
@@ -299,11 +280,11 @@ static void skip_ee_header() {
 }
 
 // Reads the next record (records of 2/29 passed over) and appends its time-point line
-// for `day` at `seconds`.  A field that is not a number is an ERROR of its reader and
+// for `day` at `seconds` to `dest`.  A field that is not a number is an ERROR of its reader and
 // ends the run before the line is written; a missing record (end of file) reads as
 // empty fields and ends the run the same way.  The record's own month and day are
 // only checked for validity (ERROR from date_to_day, FATAL at the next record).
-static void read_ee_record(int day, int seconds) {
+static void read_ee_record(FILE *dest, int day, int seconds) {
     int month, mday;
     do {
         next_field(nullptr, TOK_NEWLINE, 0);     // 1: year, not used
@@ -338,9 +319,9 @@ static void read_ee_record(int day, int seconds) {
 
     stop_on_input_errors();
 
-    if (cover != kSkyCoverMissing) ee_N = kTenthF * (float)cover;
+    if (cover != kSkyCoverMissing) ee.N = kTenthF * (float)cover;
     float Tdp = (float)((double)dew_point + kCelsiusOffset);
-    TimePoint p;
+    WeatherPoint p;
     p.Ta = (float)((double)dry_bulb + kCelsiusOffset);
     p.Pb = pressure;
     p.Ws = wind_speed;
@@ -349,27 +330,27 @@ static void read_ee_record(int day, int seconds) {
     p.Idn = (float)((double)direct * kWhToKj);
     p.Rn = codes[0] != '\0' && codes[1] >= '1' && codes[1] <= '8';
     p.Sn = snow > 1;
-    write_time_point(day, seconds, p, Tdp, ee_N);
+    write_time_point(dest, day, seconds, p, Tdp, ee.N);
 
     date_to_day(month, mday);
 }
 
 // Appends the time-point lines of settings.start_day .. end_day from the E/E file
-// settings.source_path: the records are searched for hour 23 of the day before
-// start_day, the next record gives start_day 00:00:00, then 24 records per day follow
-// in file order, starting again at the first record after 12/31.  Logs "Opened", the
-// first header line and "Finished"; closes the input unit and the destination.  Every
+// settings.source_path to `dest`: the records are searched for hour 23 of the day
+// before start_day, the next record gives start_day 00:00:00, then 24 records per day
+// follow in file order, starting again at the first record after 12/31.  Logs
+// "Opened" and the first header line; closes the input unit.  Every
 // failure is FATAL: " Could not open file: ", " End-of-File encountered" (the search
 // reached the end), "Run terminated because of input errors" (a field that is not a
 // number, an invalid record date, a file that ends too early).  Returns 0.
-int import_ee() {
-    ee_N = 0;
+int import_ee(const ConversionSettings &settings, FILE *dest) {
+    ee.N = 0;
     const int before = settings.start_day == 1 ? kDaysInYear : settings.start_day - 1;
     int target_month = 1;
     while (target_month < 12 && days_before_month[target_month + 1] < before) ++target_month;
     const int target_day = before - days_before_month[target_month];
 
-    unxt_open(settings.source_path, 3, __FILE__, __LINE__);
+    unxt_open(settings.source_path, OPEN_FATAL, __FILE__, __LINE__);
     fprintf(log_file, "Opened %s\n", settings.source_path);
     char line[kEeHeaderSize];
     next_token(line, TOK_LINE, kLineSize);  // the echo has logged it once already
@@ -379,7 +360,7 @@ int import_ee() {
     // Search for hour 23 of the day before the start; 2/29 never matches.
     for (;;) {
         char year[kTokenSize];
-        if (!next_field(year, TOK_NEWLINE, kTokenSize)) MSG(FATAL, " End-of-File encountered");
+        if (!next_field(year, TOK_NEWLINE, kTokenSize)) MSG_FATAL(" End-of-File encountered");
         int month = field_int(TOK_NEXT);
         int mday = field_int(TOK_NEXT);
         int hour = field_int(TOK_NEXT);
@@ -387,13 +368,13 @@ int import_ee() {
     }
 
     const int start = settings.start_day;
-    read_ee_record(start, 0);
+    read_ee_record(dest, start, 0);
     if (start == 1) {
         unxt_rewind();
         skip_ee_header();
     }
     for (int d = start;; d = next_day(d)) {
-        for (int h = 1; h <= kHoursPerDay; ++h) read_ee_record(d, h * kSecondsPerHour);
+        for (int h = 1; h <= kHoursPerDay; ++h) read_ee_record(dest, d, h * kSecondsPerHour);
         if (d == settings.end_day) break;
         if (d == kDaysInYear) {
             unxt_rewind();
@@ -404,8 +385,5 @@ int import_ee() {
 
     next_field(nullptr, TOK_REST, 0);  // the echo of the last record, to its line end
     unxt_close();
-    out_close(dest_file);
-    dest_file = nullptr;
-    fprintf(log_file, "Finished %s\n", settings.dest_path);
     return 0;
 }
