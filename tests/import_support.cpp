@@ -77,3 +77,15 @@ std::string expected_time(int i) {
     snprintf(text, sizeof text, "%02d:00:00", hour);
     return text;
 }
+
+std::vector<std::string> source_lines(bool epw, const std::vector<GenHour> &hours, bool crlf) {
+    TempDir dir;
+    epw ? write_epw_file(dir / "s", hours, crlf) : write_tmy2_file(dir / "s", hours, crlf);
+    return split_lines(read_file(dir / "s"));
+}
+
+std::string join_lines(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &l : lines) text += l + "\n";
+    return text;
+}

@@ -27,6 +27,12 @@ void write_tmy2_file(const std::string &path, const std::vector<GenHour> &hours,
 void write_epw_file(const std::string &path, const std::vector<GenHour> &hours,
                     bool crlf = false);
 
+// The lines of `hours` written as an EPW (`epw`) or TMY2 file, without their LF (the
+// CR of a CR LF line stays), and such lines joined again, each ended by a LF.
+std::vector<std::string> source_lines(bool epw, const std::vector<GenHour> &hours,
+                                      bool crlf = false);
+std::string join_lines(const std::vector<std::string> &lines);
+
 // One run of the built tolvex in a folder of its own.
 struct Conversion {
     TempDir dir;

@@ -6,6 +6,7 @@
 
 #include "Config.h"
 #include "Utils.h"
+#include "log_capture.h"
 #include "support.h"
 
 namespace {
@@ -14,18 +15,13 @@ constexpr bool kTolvex = variant::kProgram[0] == 't';
 
 class Dates : public ::testing::Test {
 protected:
-    void SetUp() override { log_file = tmpfile(); MSG(ERR_RESET); }
+    LogCapture log;
     void TearDown() override {
         if (_UNXT) unxt_close();
-        fclose(log_file);
-        log_file = nullptr;
     }
     // The texts of the ERROR messages in the log, without the echoed input.
     std::string errors() {
-        fflush(log_file);
-        rewind(log_file);
-        std::string s, out;
-        for (int c; (c = getc(log_file)) != EOF;) s += (char)c;
+        std::string s = log.text(), out;
         std::regex error(R"(ERROR  \(file Utils, line \d+\)\n( [^\n]*\n))");
         for (std::sregex_iterator m(s.begin(), s.end(), error), end; m != end; ++m) out += (*m)[1];
         return out;

@@ -7,6 +7,7 @@
 
 #include "Config.h"
 #include "Utils.h"
+#include "log_capture.h"
 #include "support.h"
 
 namespace {
@@ -15,14 +16,9 @@ class Fields : public ::testing::Test {
 protected:
     TempDir dir;
     char buf[kTokenSize];
-    void SetUp() override {
-        log_file = tmpfile();
-        MSG(ERR_RESET);
-    }
+    LogCapture log;
     void TearDown() override {
         if (_UNXT) unxt_close();
-        fclose(log_file);
-        log_file = nullptr;
     }
     void open(const std::string &text) {
         write_file(dir / "in.txt", text);
@@ -32,13 +28,7 @@ protected:
         const char *f = next_field(buf, mode, sizeof buf);
         return f ? "[" + std::string(f) + "]" : "(none)";
     }
-    std::string logged() {
-        fflush(log_file);
-        rewind(log_file);
-        std::string s;
-        for (int c; (c = getc(log_file)) != EOF;) s += (char)c;
-        return s;
-    }
+    std::string logged() { return log.text(); }
 };
 
 }  // namespace
@@ -89,11 +79,11 @@ TEST_F(Fields, TypedReadersRejectEmptyAndMalformedFields) {
     EXPECT_EQ(field_float(TOK_NEXT), 0.0f);
     EXPECT_EQ(field_float(TOK_NEXT), 0.5f);
     EXPECT_EQ(MSG(ERR_COUNT), 7);
-    std::string log = logged();
+    std::string logged_text = logged();
     for (const char *text : {" Bad integer: \n", " Bad integer: 5a\n", " Bad integer: 40000\n",
                              " Bad float value: \n", " Bad float value: x\n",
                              " Bad float value: 1e39\n"})
-        EXPECT_NE(log.find(text), std::string::npos) << text;
+        EXPECT_NE(logged_text.find(text), std::string::npos) << text;
 }
 
 // Plain decimals take a shorter road than strtod; the value must be the same float

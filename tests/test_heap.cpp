@@ -10,6 +10,7 @@
 
 #include "Config.h"
 #include "Heap.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -22,22 +23,10 @@ std::string at(const void *block) {
 
 class CheckedHeap : public ::testing::Test {
 protected:
-    void SetUp() override { log_file = tmpfile(); MSG(ERR_RESET); }
-    void TearDown() override {
-        fclose(log_file);
-        log_file = nullptr;
-        EXPECT_EQ(heap_block_count(), 0) << "a test left a block behind";
-    }
+    LogCapture log;
+    void TearDown() override { EXPECT_EQ(heap_block_count(), 0) << "a test left a block behind"; }
     // The log written since the last call, the library's source lines shown as "#".
-    std::string take_log() {
-        fflush(log_file);
-        rewind(log_file);
-        std::string s;
-        for (int c; (c = getc(log_file)) != EOF;) s += (char)c;
-        fclose(log_file);
-        log_file = tmpfile();
-        return std::regex_replace(s, std::regex(R"(, line \d+\))"), ", line #)");
-    }
+    std::string take_log() { return masked_lines(log.take()); }
 };
 
 void fatal_child(void (*allocate)()) {

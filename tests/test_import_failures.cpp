@@ -9,23 +9,10 @@ namespace {
 
 enum Kind { kTmy2, kEpw };
 
-// The text of a synthetic source, one string per line.
-std::vector<std::string> source_lines(Kind kind, const std::vector<GenHour> &hours) {
-    TempDir dir;
-    kind == kTmy2 ? write_tmy2_file(dir / "s", hours) : write_epw_file(dir / "s", hours);
-    return split_lines(read_file(dir / "s"));
-}
-
-std::string join(const std::vector<std::string> &lines) {
-    std::string text;
-    for (const std::string &l : lines) text += l + "\n";
-    return text;
-}
-
 // The year with record `index` (0 = 1/1 hour 1) changed: EPW field `where` (1-based)
 // replaced by `value`, or TMY2 columns from `where` (1-based) overwritten by it.
 std::string spoilt(Kind kind, int index, int where, const std::string &value) {
-    std::vector<std::string> lines = source_lines(kind, marked_year());
+    std::vector<std::string> lines = source_lines(kind == kEpw, marked_year());
     std::string &line = lines[(kind == kTmy2 ? 1 : 8) + index];
     if (kind == kTmy2) {
         line.replace(where - 1, value.size(), value);
@@ -34,14 +21,14 @@ std::string spoilt(Kind kind, int index, int where, const std::string &value) {
         for (int f = 1; f < where; ++f) start = line.find(',', start) + 1;
         line.replace(start, line.find(',', start) - start, value);
     }
-    return join(lines);
+    return join_lines(lines);
 }
 
 // The year cut after its first `records` records.
 std::string cut(Kind kind, int records) {
-    std::vector<std::string> lines = source_lines(kind, marked_year());
+    std::vector<std::string> lines = source_lines(kind == kEpw, marked_year());
     lines.resize((kind == kTmy2 ? 1 : 8) + records);
-    return join(lines);
+    return join_lines(lines);
 }
 
 constexpr int kJan2 = 24;  // index of 1/2 hour 1
@@ -58,7 +45,7 @@ struct Case {
 }  // namespace
 
 TEST(ImportFailures, EndTheRunWithStatusOneAndKeepWhatWasWritten) {
-    const std::string year_tmy2 = join(source_lines(kTmy2, marked_year()));
+    const std::string year_tmy2 = join_lines(source_lines(false, marked_year()));
     const Case cases[] = {
         {"tmy2 missing", kTmy2, "", "1/1 1/1", " Failed to open source", 0},
         {"epw missing", kEpw, "", "1/1 1/1", " Could not open file: source", 0},

@@ -9,6 +9,7 @@
 
 #include "Config.h"
 #include "Utils.h"
+#include "log_capture.h"
 #include "support.h"
 
 namespace {
@@ -22,11 +23,9 @@ class Input : public ::testing::Test {
 protected:
     TempDir dir;
     char buf[256];
-    void SetUp() override { log_file = tmpfile(); MSG(ERR_RESET); }
+    LogCapture log;
     void TearDown() override {
         if (_UNXT) unxt_close();
-        fclose(log_file);
-        log_file = nullptr;
     }
     // Makes `text` the content of the input unit.
     void open(const std::string &text) {
@@ -39,13 +38,7 @@ protected:
         return t ? t : "(none)";
     }
     // The log so far, the library's source lines shown as "#".
-    std::string logged() {
-        fflush(log_file);
-        rewind(log_file);
-        std::string s;
-        for (int c; (c = getc(log_file)) != EOF;) s += (char)c;
-        return std::regex_replace(s, std::regex(R"(\(file Utils, line \d+\))"), "(file Utils, line #)");
-    }
+    std::string logged() { return masked_lines(log.text()); }
 };
 
 // Runs `read` in a child whose messages go to stderr too.
@@ -199,7 +192,7 @@ TEST_F(Input, OpenFailuresNameThePathAtTheCallersPosition) {
     const std::string none = dir / "none.txt";
     EXPECT_EQ(unxt_open(none.c_str(), OPEN_ERROR, "src/Caller.cpp", 41), 1);
     EXPECT_EQ(MSG(ERR_COUNT), 1);
-    EXPECT_EQ(logged(), "ERROR  (file Caller, line 41)\n  Could not open file: " + none + "\n");
+    EXPECT_EQ(log.text(), "ERROR  (file Caller, line 41)\n  Could not open file: " + none + "\n");
     EXPECT_EXIT(with_setup([&] { unxt_open(none.c_str(), OPEN_FATAL, "Caller", 1); }),
                 ::testing::ExitedWithCode(1), "^FATAL  Could not open file: .*/none.txt\n$");
     open("x");

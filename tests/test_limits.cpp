@@ -41,41 +41,31 @@ std::string old_file(const std::string &title = "Title", const std::string &firs
 }
 
 // The lines of a synthetic source holding the records of 1/1 and 1/2.
-std::vector<std::string> source_lines(bool epw, bool crlf = false) {
+std::vector<std::string> two_days(bool epw, bool crlf = false) {
     std::vector<GenHour> hours = marked_year();
     hours.resize(48);
-    TempDir dir;
-    epw ? write_epw_file(dir / "s", hours, crlf) : write_tmy2_file(dir / "s", hours, crlf);
-    std::vector<std::string> lines = split_lines(read_file(dir / "s"));
-    for (std::string &l : lines) l += "\n";  // CR LF lines keep their CR
-    return lines;
-}
-
-std::string join(const std::vector<std::string> &lines) {
-    std::string text;
-    for (const std::string &l : lines) text += l;
-    return text;
+    return source_lines(epw, hours, crlf);
 }
 
 // The EPW source with line `line` (0-based) replaced by `text`, or, with `field` > 0,
 // field `field` (1-based) of that line.
 std::string epw_with(size_t line, const std::string &text, int field = 0) {
-    std::vector<std::string> lines = source_lines(true);
+    std::vector<std::string> lines = two_days(true);
     std::string &l = lines[line];
     if (field == 0) {
-        l = text + "\n";
+        l = text;
     } else {
         size_t start = 0;
         for (int f = 1; f < field; ++f) start = l.find(',', start) + 1;
         l.replace(start, l.find(',', start) - start, text);
     }
-    return join(lines);
+    return join_lines(lines);
 }
 
 std::string tmy2_with_header(const std::string &header) {
-    std::vector<std::string> lines = source_lines(false, true);
-    lines[0] = header + "\r\n";
-    return join(lines);
+    std::vector<std::string> lines = two_days(false, true);
+    lines[0] = header + "\r";
+    return join_lines(lines);
 }
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // name (may hold a folder), text

@@ -9,19 +9,12 @@
 
 #include "Config.h"
 #include "Variant.h"
+#include "log_capture.h"
 #include "support.h"
 
 namespace {
 
 constexpr bool kTolvex = variant::kProgram[0] == 't';
-
-std::string text_of(FILE *f) {
-    fflush(f);
-    rewind(f);
-    std::string s;
-    for (int c; (c = getc(f)) != EOF;) s += (char)c;
-    return s;
-}
 
 // Children of the death tests: messages go to `log` and to stderr.
 void fatal_child(const std::string &log, int severity) {
@@ -40,8 +33,7 @@ void divide_child(const std::string &log, double a, double b) {
 }  // namespace
 
 TEST(Messages, ErrorsAreCountedAndQueriesWriteNothing) {
-    log_file = tmpfile();
-    MSG(ERR_RESET);
+    LogCapture log;
     EXPECT_EQ(report_msg(NOTE, "n.cpp", 1, "a", ""), 0);
     EXPECT_EQ(report_msg(WARNING, "w.cpp", 2, "b", ""), 0);
     EXPECT_EQ(report_msg(ERROR, "e.cpp", 3, "c", ""), 1);
@@ -52,27 +44,23 @@ TEST(Messages, ErrorsAreCountedAndQueriesWriteNothing) {
     EXPECT_EQ(report_msg(ERROR, "e.cpp", 8, "h", ""), 1);
     EXPECT_EQ(report_msg(-9, "r.cpp", 9, "i", ""), 0);
     EXPECT_EQ(MSG(ERR_COUNT), 0);
-    EXPECT_EQ(text_of(log_file), "NOTE  (file n, line 1)\n a\nWARNING  (file w, line 2)\n b\n"
-                                 "ERROR  (file e, line 3)\n c\nERROR  (file e, line 4)\n d\n"
-                                 "NOTE  (file n, line 5)\n e\nERROR  (file e, line 8)\n h\n");
-    fclose(log_file);
-    log_file = nullptr;
+    EXPECT_EQ(log.text(), "NOTE  (file n, line 1)\n a\nWARNING  (file w, line 2)\n b\n"
+                          "ERROR  (file e, line 3)\n c\nERROR  (file e, line 4)\n d\n"
+                          "NOTE  (file n, line 5)\n e\nERROR  (file e, line 8)\n h\n");
 }
 
 TEST(Messages, TextEndsAtFirstEmptyPieceAndIsCutAtTheLimit) {
     const size_t limit = kTolvex ? 255 : 127;  // leading blank included
     const std::string x(300, 'x'), y(200, 'y');
-    log_file = tmpfile();
+    LogCapture log;
     report_msg(NOTE, "/src/dir/Some.unit.cpp", 12, "Bad integer: ", "", "third", "");
     report_msg(NOTE, "Plain", 13, "", "lost", "");
     report_msg(WARNING, "a/b/Long.h", 14, x.c_str(), "");
     report_msg(NOTE, "Two.cpp", 15, y.c_str(), y.c_str(), "");
-    EXPECT_EQ(text_of(log_file),
+    EXPECT_EQ(log.text(),
               "NOTE  (file Some.unit, line 12)\n Bad integer: \nNOTE  (file Plain, line 13)\n \n"
               "WARNING  (file Long, line 14)\n " + std::string(limit - 1, 'x') + "\n" +
               "NOTE  (file Two, line 15)\n " + std::string(limit - 1, 'y') + "\n");
-    fclose(log_file);
-    log_file = nullptr;
 }
 
 // FATAL and any severity above it end the run with status 1: on stderr the word and
