@@ -89,3 +89,13 @@ std::string join_lines(const std::vector<std::string> &lines) {
     for (const std::string &l : lines) text += l + "\n";
     return text;
 }
+
+void spoil(bool epw, std::string &line, int where, const std::string &value) {
+    if (!epw) {
+        line.replace(where - 1, value.size(), value);
+        return;
+    }
+    size_t start = 0;
+    for (int f = 1; f < where; ++f) start = line.find(',', start) + 1;
+    line.replace(start, line.find(',', start) - start, value);
+}

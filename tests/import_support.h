@@ -33,6 +33,10 @@ std::vector<std::string> source_lines(bool epw, const std::vector<GenHour> &hour
                                       bool crlf = false);
 std::string join_lines(const std::vector<std::string> &lines);
 
+// Overwrites part of a source line: EPW field `where` (1-based) replaced by `value`,
+// or TMY2 columns from `where` (1-based) overwritten by it.
+void spoil(bool epw, std::string &line, int where, const std::string &value);
+
 // One run of the built tolvex in a folder of its own.
 struct Conversion {
     TempDir dir;

@@ -13,14 +13,28 @@ enum Kind { kTmy2, kEpw };
 // replaced by `value`, or TMY2 columns from `where` (1-based) overwritten by it.
 std::string spoilt(Kind kind, int index, int where, const std::string &value) {
     std::vector<std::string> lines = source_lines(kind == kEpw, marked_year());
-    std::string &line = lines[(kind == kTmy2 ? 1 : 8) + index];
-    if (kind == kTmy2) {
-        line.replace(where - 1, value.size(), value);
-    } else {
-        size_t start = 0;
-        for (int f = 1; f < where; ++f) start = line.find(',', start) + 1;
-        line.replace(start, line.find(',', start) - start, value);
-    }
+    spoil(kind == kEpw, lines[(kind == kTmy2 ? 1 : 8) + index], where, value);
+    return join_lines(lines);
+}
+
+// The year without `count` records from record `index` on.
+std::string without(Kind kind, int index, int count) {
+    std::vector<std::string> lines = source_lines(kind == kEpw, marked_year());
+    auto first = lines.begin() + (kind == kTmy2 ? 1 : 8) + index;
+    lines.erase(first, first + count);
+    return join_lines(lines);
+}
+
+// The year with hours numbered 0-23, or with no valid dew point at all.
+std::string hours_from_zero(Kind kind) {
+    std::vector<GenHour> year = marked_year();
+    for (GenHour &g : year) --g.hour;
+    return join_lines(source_lines(kind == kEpw, year));
+}
+std::string no_dew_point(Kind kind) {
+    std::vector<std::string> lines = source_lines(kind == kEpw, marked_year());
+    for (size_t i = kind == kTmy2 ? 1 : 8; i < lines.size(); ++i)
+        spoil(kind == kEpw, lines[i], kind == kTmy2 ? 74 : 8, kind == kTmy2 ? "9999" : "99.9");
     return join_lines(lines);
 }
 
@@ -78,12 +92,26 @@ TEST(ImportFailures, EndTheRunWithStatusOneAndKeepWhatWasWritten) {
          "1/2 1/2", "Invalid floating-point operation", 3},
         {"epw dew point near 0 K", kEpw, spoilt(kEpw, kJan2 + 2, 8, "-273.15"), "1/2 1/2",
          "Invalid floating-point operation", 3},
-        {"epw radiation beyond a float", kEpw, spoilt(kEpw, kJan2 + 2, 14, "1e38"), "1/2 1/2",
-         "Floating-point overflow", 3},
         {"tmy2 wind direction not a number", kTmy2, spoilt(kTmy2, kJan2 + 2, 91, "nan"),
          "1/2 1/2", "Invalid floating-point operation", 3},
-        {"tmy2 pressure infinite", kTmy2, spoilt(kTmy2, kJan2 + 2, 85, " inf"), "1/2 1/2",
+        {"tmy2 dry bulb infinite", kTmy2, spoilt(kTmy2, kJan2 + 2, 68, "-inf"), "1/2 1/2",
          "Floating-point overflow", 3},
+        // Records out of place: the line that needs a record names both.
+        {"tmy2 hour deleted", kTmy2, without(kTmy2, kJan2 + 2, 1), "1/2 1/2",
+         "Record of 1/2 hour 4 found where 1/2 hour 3 was expected", 3},
+        {"epw hour deleted", kEpw, without(kEpw, kJan2 + 2, 1), "1/2 1/2",
+         "Record of 1/2 hour 4 found where 1/2 hour 3 was expected", 3},
+        {"tmy2 day deleted", kTmy2, without(kTmy2, kJan2, 24), "1/2 1/2",
+         "Record of 1/3 hour 1 found where 1/2 hour 1 was expected", 1},
+        {"epw day deleted", kEpw, without(kEpw, kJan2, 24), "1/2 1/2",
+         "Record of 1/3 hour 1 found where 1/2 hour 1 was expected", 1},
+        {"tmy2 hours 0-23", kTmy2, hours_from_zero(kTmy2), "1/2 1/2", " Wrong file format", 0},
+        {"epw hours 0-23", kEpw, hours_from_zero(kEpw), "1/2 1/2",
+         "Record of 1/2 hour 0 found where 1/1 hour 24 was expected", 0},
+        {"tmy2 no valid dew point", kTmy2, no_dew_point(kTmy2), "1/2 1/2",
+         "No valid values of dew-point temperature in the source", 0},
+        {"epw no valid dew point", kEpw, no_dew_point(kEpw), "1/2 1/2",
+         "No valid values of dew-point temperature in the source", 0},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.name);

@@ -143,10 +143,11 @@ TEST(Imports, RainAndSnowFlags) {
                                 "989999999", "999999999", "9 9999999"};
     const char *epw_codes[] = {"999999999", "919999999", "989999999", "909999999",
                                "1",         "",          "*1",        "08"};
-    const int tmy2_rain[] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0};
-    const int epw_rain[] = {0, 1, 1, 0, 0, 0, 1, 1};
+    // The digit 0 is light rain; a missing snow depth (999) is no snow.
+    const int tmy2_rain[] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0};
+    const int epw_rain[] = {0, 1, 1, 1, 0, 0, 1, 1};
     const int depths[] = {0, 1, 2, 5, 999};
-    const int snow[] = {0, 0, 1, 1, 1};
+    const int snow[] = {0, 0, 1, 1, 0};
     for (bool epw : {false, true}) {
         std::vector<GenHour> year = marked_year();
         int n = epw ? 8 : 11;
@@ -219,4 +220,55 @@ TEST(Imports, LogNamesTheSourceAndEchoesOnlyEeText) {
                           echo + "Finished out.wth\n"),
               std::string::npos)
         << ee.log.substr(0, 2000);
+}
+
+// Missing values (at or above a field's code, or negative where a field cannot be)
+// take the nearest earlier valid value of the file, the radiations that of the same
+// hour, the first record the nearest later one; a value just below its code is kept.
+TEST(Imports, MissingValuesTakeTheNearestValidValue) {
+    struct Row {
+        int record;                     // 0 = 1/1 hour 1
+        int column; const char *tmy2;   // TMY2 columns and text
+        int field; const char *epw;     // EPW field and text
+        double TimePointLine::*value;   // the quantity written
+        int from;                       // record whose value is expected; -1: kept
+    };
+    const Row rows[] = {
+        {26, 68, "9999", 7, "99.9", &TimePointLine::Ta, 25},      // at the code
+        {27, 68, "9998", 7, "99.8", &TimePointLine::Ta, -1},      // just below
+        {28, 85, " inf", 10, "1e38", &TimePointLine::Pb, 27},     // above
+        {29, 96, "-99", 22, "-999.9", &TimePointLine::Ws, 28},    // negative
+        {30, 91, "999", 21, "999", &TimePointLine::Wd, 29},
+        {31, 74, "9999", 8, "99.9", &TimePointLine::Hr, 30},
+        {32, 18, "-999", 14, "-999", &TimePointLine::Ith, 8},     // same hour, day before
+        {33, 24, "9999", 15, "9999", &TimePointLine::Idn, 9},
+        {0, 96, "999", 22, "999", &TimePointLine::Ws, 1},         // none before: the next
+    };
+    for (bool epw : {false, true}) {
+        SCOPED_TRACE(epw ? "E/E" : "TMY2");
+        std::vector<std::string> lines = source_lines(epw, marked_year());
+        for (const Row &r : rows)
+            spoil(epw, lines[(epw ? 8 : 1) + r.record], epw ? r.field : r.column,
+                  epw ? r.epw : r.tmy2);
+        TempDir dir;
+        write_file(dir / "gaps", join_lines(lines));
+        Conversion c;
+        convert(c, epw ? "E/E" : "TMY2", dir / "gaps", "1/1 1/3");
+        ASSERT_EQ(c.points.size(), 73u) << c.log.substr(c.log.size() - 300);
+        for (const Row &r : rows) {
+            const TimePointLine &p = c.points[1 + r.record];
+            if (r.from >= 0) {
+                EXPECT_EQ(p.*r.value, c.points[1 + r.from].*r.value) << p.text;
+            } else {
+                EXPECT_NEAR(p.Ta, epw ? 372.95 : 1272.95, 0.01) << p.text;
+            }
+        }
+        for (const char *warning :
+             {"WARNING  (file Wfiles", " 1 missing values of dry-bulb temperature replaced by "
+              "the nearest earlier valid value\n", " 2 missing values of wind speed",
+              " 1 missing values of global horizontal radiation replaced by the nearest valid "
+              "value of the same hour\n"})
+            EXPECT_NE(c.log.find(warning), std::string::npos) << warning;
+        EXPECT_EQ(c.result.status, 0);
+    }
 }

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "Config.h"
 #include "MoistAir.h"
@@ -80,6 +83,164 @@ static void stop_on_input_errors() {
     if (MSG(ERR_COUNT) > 0) MSG_FATAL("Run terminated because of input errors");
 }
 
+// ---- missing values ---------------------------------------------------------------
+// Real sources mark a value that was not measured with a code at or above a field's
+// limit (9999, 999, 99.9), and some write impossible negative values.  A missing
+// value takes the value of the nearest earlier record of the file whose value of that
+// field is valid (the radiations: only records of the same hour, so that nights stay
+// dark), or, when no earlier one exists, of the nearest later one; a missing snow
+// depth is written as no snow.  The substitutes depend on the file alone: on the
+// first missing value the whole file is indexed once, without echo, and a file with
+// no missing value costs nothing more.
+
+// The fields that can be missing, in the order of their warnings.
+enum GapField { kDryBulb, kPressure, kWindSpeed, kWindDir, kDewPoint, kGlobal, kDirect, kSnow,
+                kGapFields };
+
+struct GapRule {
+    const char *name;   // in the messages
+    double tmy2_code;   // missing at or above, as the atof result of the TMY2 field
+    float ee_code;      // missing at or above, as the float of the E/E field
+    bool non_negative;  // a negative value is missing too
+    bool same_hour;     // substitutes only from records of the same hour
+};
+
+static const GapRule kGapRules[kGapFields] = {
+    {"dry-bulb temperature", 9999, 99.9f, false, false},
+    {"atmospheric pressure", 9999, 999999.0f, true, false},
+    {"wind speed", 999, 999.0f, true, false},
+    {"wind direction", 999, 999.0f, true, false},
+    {"dew-point temperature", 9999, 99.9f, false, false},
+    {"global horizontal radiation", 9999, 9999.0f, true, true},
+    {"direct normal radiation", 9999, 9999.0f, true, true},
+    {"snow depth", 999, 999.0f, true, false},
+};
+
+enum class Source { Tmy2, Ee };
+
+// True when `v` of field `f` is a missing value of a `src` file.  Compared in the type
+// the value was read into: an E/E value is the float it was read as.
+static bool is_missing(Source src, int f, double v) {
+    const GapRule &r = kGapRules[f];
+    if (r.non_negative && v < 0) return true;
+    return src == Source::Tmy2 ? v >= r.tmy2_code : (float)v >= r.ee_code;
+}
+
+// The field values of one record in source units, and its own hour field.
+struct RecordValues {
+    double v[kGapFields];
+    int hour;
+    bool usable;  // false for a record that cannot be a substitute (E/E 2/29, unreadable)
+};
+
+// The missing values of one import: the file's index, built on the first missing
+// value, and the number of lines written with each field missing.
+static struct {
+    Source src;
+    bool indexed;
+    std::vector<RecordValues> records;  // by record number in file order
+    std::vector<long> substitute[kGapFields];  // record giving each record's substitute, or -1
+    long count[kGapFields];
+} gaps;
+
+static void gaps_reset(Source src) {
+    gaps.src = src;
+    gaps.indexed = false;
+    gaps.records.clear();
+    for (int f = 0; f < kGapFields; ++f) {
+        gaps.substitute[f].clear();
+        gaps.count[f] = 0;
+    }
+}
+
+// For every record and field, the record whose value replaces a missing one: the
+// nearest earlier valid one, else the nearest later one (of the same hour for the
+// radiations).  One pass each way, keyed by hour where the rule asks for it.
+static void gaps_find_substitutes() {
+    const long n = (long)gaps.records.size();
+    for (int f = 0; f < kGapFields; ++f) {
+        std::vector<long> &sub = gaps.substitute[f];
+        sub.assign(n, -1);
+        const bool by_hour = kGapRules[f].same_hour;
+        std::map<int, long> last;  // hour (or 0) -> last valid record seen
+        auto key = [&](long k) { return by_hour ? gaps.records[k].hour : 0; };
+        auto valid = [&](long k) {
+            return gaps.records[k].usable && !is_missing(gaps.src, f, gaps.records[k].v[f]);
+        };
+        for (long k = 0; k < n; ++k) {
+            auto it = last.find(key(k));
+            if (it != last.end()) sub[k] = it->second;
+            if (valid(k)) last[key(k)] = k;
+        }
+        last.clear();
+        for (long k = n - 1; k >= 0; --k) {
+            auto it = last.find(key(k));
+            if (sub[k] < 0 && it != last.end()) sub[k] = it->second;
+            if (valid(k)) last[key(k)] = k;
+        }
+    }
+}
+
+static void index_source();  // by the import's own reader, below
+
+// Replaces the missing values of `r`, record number `record` of the file, and counts
+// them; a missing snow depth becomes 0 (no snow).  FATAL "No valid values of <field>
+// in the source" when a field has no value to take.
+static void fill_gaps(RecordValues &r, long record) {
+    for (int f = 0; f < kGapFields; ++f) {
+        if (!is_missing(gaps.src, f, r.v[f])) continue;
+        ++gaps.count[f];
+        if (f == kSnow) {
+            r.v[f] = 0;
+            continue;
+        }
+        if (!gaps.indexed) {
+            index_source();
+            gaps_find_substitutes();
+            gaps.indexed = true;
+        }
+        long from = record >= 0 && record < (long)gaps.records.size()
+                        ? gaps.substitute[f][record] : -1;
+        if (from < 0) MSG_FATAL("No valid values of ", kGapRules[f].name, " in the source");
+        r.v[f] = gaps.records[from].v[f];
+    }
+}
+
+// One WARNING for each field that had missing values, in the order of the table.
+static void report_gaps() {
+    for (int f = 0; f < kGapFields; ++f) {
+        if (gaps.count[f] == 0) continue;
+        const char *how = f == kSnow ? " written as no snow"
+                          : kGapRules[f].same_hour
+                              ? " replaced by the nearest valid value of the same hour"
+                              : " replaced by the nearest earlier valid value";
+        MSG(WARNING, int_text(gaps.count[f]), " missing values of ", kGapRules[f].name, how);
+    }
+}
+
+// ---- records in their place ---------------------------------------------------------
+// The record read for `day` at `seconds` must be the one that line needs: hour h of
+// the day for h:00:00, hour 24 of the day before for 00:00:00.  A record whose month
+// and day form a valid date but which is another record ends the run before its line
+// is written; an invalid date is left to date_to_day's ERROR.
+static void check_place(int month, int mday, int hour, int day, int seconds) {
+    if (month < 1 || month > 12 || mday < 1 || mday > days_in_month[month]) return;
+    int want_day = day, want_hour = seconds / kSecondsPerHour;
+    if (seconds == 0) {
+        want_day = day == 1 ? kDaysInYear : day - 1;
+        want_hour = kHoursPerDay;
+    }
+    if (days_before_month[month] + mday == want_day && hour == want_hour) return;
+    char found[64], wanted[64];
+    snprintf(found, sizeof found, "%d/%d hour %d", month, mday, hour);
+    snprintf(wanted, sizeof wanted, "%s hour %d", day_to_date(want_day), want_hour);
+    MSG_FATAL("Record of ", found, " found where ", wanted, " was expected");
+}
+
+// Rain from the present-weather character: the digits 0 (light rain) to 8 are rain;
+// 9 (none), any other character or none at all are not.
+static int is_rain(char c) { return c >= '0' && c <= '8'; }
+
 // ---- TMY2 import ------------------------------------------------------------------
 // A TMY2 file is one header line and 8760 fixed-column records of equal length, 1/1
 // hour 1 to 12/31 hour 24.  It is read by byte position, not through the input unit,
@@ -91,20 +252,25 @@ constexpr int kRecordsPerYear = kDaysInYear * kHoursPerDay;
 // State of one TMY2 import.
 static struct {
     FILE *src;    // the TMY2 file
+    const char *path;
     long first;   // byte position of the first data record
     long length;  // bytes per record, line end included
+    long next;    // record number (0 = 1/1 hour 1) of the next record read
     float N;      // last valid total sky cover, fraction; 0 until one is read
 } tmy2;
 
-// The next `n` characters (n <= kTmy2MaxWidth) of the TMY2 file, CR and LF skipped
-// without being counted, so that a field never ends early at a line end.  FATAL
-// " End-of-File encountered" at the end of the file.  Returns a static buffer that the
-// next call overwrites.
-static const char *read_fixed(int n) {
+// The next `n` characters (n <= kTmy2MaxWidth) of `f`, CR and LF skipped without being
+// counted, so that a field never ends early at a line end.  At the end of the file:
+// null with `soft`, else FATAL " End-of-File encountered".  Returns a static buffer
+// that the next call overwrites.
+static const char *read_fixed(FILE *f, int n, bool soft = false) {
     static char text[kTmy2MaxWidth + 1];
     for (int i = 0; i < n;) {
-        int c = getc_unlocked(tmy2.src);  // one thread: no stream locking needed
-        if (c == EOF) MSG_FATAL(" End-of-File encountered");
+        int c = getc_unlocked(f);  // one thread: no stream locking needed
+        if (c == EOF) {
+            if (soft) return nullptr;
+            MSG_FATAL(" End-of-File encountered");
+        }
         if (c != '\r' && c != '\n') text[i++] = (char)c;
     }
     text[n] = '\0';
@@ -126,62 +292,104 @@ static double tmy2_value(const char *text) {
     return negative ? -(double)v : (double)v;
 }
 
+// The fields of one TMY2 record that a time-point line needs.
+struct Tmy2Record {
+    int month, mday, hour;
+    int cover;     // total sky cover, tenths; 99 missing
+    char weather;  // column 116: the rain digit of the present weather
+    RecordValues r;
+};
+
+// Reads the fields of the record at the current position of `f`, in source units
+// (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
+// `soft`; otherwise the end of the file is FATAL.
+static bool read_tmy2_fields(FILE *f, Tmy2Record &t, bool soft = false) {
+    static const struct { int skip, width, what; } kLayout[] = {
+        // what: -1 month, -2 day, -3 hour, -4 cover, -5 weather, -6 nothing, else a field
+        {0, 3, -6},  {0, 2, -1}, {0, 2, -2},  {0, 2, -3},        // 1-9: year, month, day, hour
+        {8, 4, kGlobal},                                          // 18-21: Wh/m^2
+        {2, 4, kDirect},                                          // 24-27: Wh/m^2
+        {32, 2, -4},                                              // 60-61: tenths
+        {6, 4, kDryBulb},                                         // 68-71: tenths of degC
+        {2, 4, kDewPoint},                                        // 74-77: tenths of degC
+        {7, 4, kPressure},                                        // 85-88: mbar
+        {2, 3, kWindDir},                                         // 91-93: degrees
+        {2, 3, kWindSpeed},                                       // 96-98: tenths of m/s
+        {17, 1, -5},                                              // 116: present weather
+        {17, 3, kSnow},                                           // 134-136: cm
+    };
+    for (const auto &l : kLayout) {
+        if (l.skip && !read_fixed(f, l.skip, soft)) return false;
+        const char *text = read_fixed(f, l.width, soft);
+        if (!text) return false;
+        switch (l.what) {
+        case -1: t.month = atoi(text); break;
+        case -2: t.mday = atoi(text); break;
+        case -3: t.hour = t.r.hour = atoi(text); break;
+        case -4: t.cover = atoi(text); break;
+        case -5: t.weather = text[0]; break;
+        case -6: break;
+        case kSnow: t.r.v[kSnow] = atoi(text); break;
+        default: t.r.v[l.what] = tmy2_value(text); break;
+        }
+    }
+    t.r.usable = true;
+    return true;
+}
+
+// Indexes every record of the TMY2 file for the missing values, through a stream of
+// its own (the import's position is left alone).
+static void index_tmy2() {
+    FILE *f = fopen(tmy2.path, "rb");
+    if (!f) MSG_FATAL(" Failed to open ", tmy2.path);
+    Tmy2Record t;
+    for (long k = 0; fseek(f, tmy2.first + k * tmy2.length, SEEK_SET) == 0; ++k) {
+        if (!read_tmy2_fields(f, t, true)) break;
+        gaps.records.push_back(t.r);
+    }
+    fclose(f);
+}
+
 // Reads the TMY2 record at the current position and appends its time-point line for
-// `day` at `seconds` to `dest`; the position is left at the start of the next record.  The
-// record's own month and day are only checked for validity (ERROR from date_to_day,
-// which stops the run before the next record's line).
+// `day` at `seconds` to `dest`; the position is left at the start of the next record.
+// A record of a valid date that is not the one the line needs ends the run; an
+// invalid date is an ERROR from date_to_day, which stops the run before the next
+// record's line.
 static void read_tmy2_record(FILE *dest, int day, int seconds) {
-    read_fixed(3);                                 // columns 1-3: blank, year
-    int month = atoi(read_fixed(2));               // 4-5
-    int mday = atoi(read_fixed(2));                // 6-7
-    read_fixed(2);                                 // 8-9: hour, not used
-    read_fixed(8);                                 // 10-17: extraterrestrial radiation
-    double global = tmy2_value(read_fixed(4));     // 18-21: Wh/m^2
-    read_fixed(2);
-    double direct = tmy2_value(read_fixed(4));     // 24-27: Wh/m^2
-    read_fixed(32);
-    int cover = atoi(read_fixed(2));               // 60-61: tenths, 99 missing
-    read_fixed(6);
-    double dry_bulb = tmy2_value(read_fixed(4));   // 68-71: tenths of degC
-    read_fixed(2);
-    double dew_point = tmy2_value(read_fixed(4));  // 74-77: tenths of degC
-    read_fixed(7);
-    double pressure = tmy2_value(read_fixed(4));   // 85-88: mbar
-    read_fixed(2);
-    double wind_dir = tmy2_value(read_fixed(3));   // 91-93: degrees
-    read_fixed(2);
-    double wind_speed = tmy2_value(read_fixed(3)); // 96-98: tenths of m/s
-    read_fixed(17);
-    int weather = atoi(read_fixed(1));             // 116: third present-weather digit
-    read_fixed(17);
-    int snow = atoi(read_fixed(3));                // 134-136: cm, 999 missing
+    const long record = tmy2.next++;
+    Tmy2Record t;
+    read_tmy2_fields(tmy2.src, t);
     int c;
     do {
-        c = getc_unlocked(tmy2.src);                 // the rest of the line
+        c = getc_unlocked(tmy2.src);  // the rest of the line
     } while (c != '\n' && c != EOF);
 
     stop_on_input_errors();
+    check_place(t.month, t.mday, t.hour, day, seconds);
+    fill_gaps(t.r, record);
 
-    if (cover != kSkyCoverMissing) tmy2.N = kTenthF * (float)cover;
-    float Tdp = (float)(dew_point * (double)kTenthF + kCelsiusOffset);
+    const double *v = t.r.v;
+    if (t.cover != kSkyCoverMissing) tmy2.N = kTenthF * (float)t.cover;
+    float Tdp = (float)(v[kDewPoint] * (double)kTenthF + kCelsiusOffset);
     WeatherPoint p;
-    p.Ta = (float)(dry_bulb * (double)kTenthF + kCelsiusOffset);
-    p.Pb = (float)(pressure * kMbarToPa);
-    p.Ws = (float)(wind_speed * kTenth);
-    p.Wd = (float)wind_dir;
-    p.Ith = (float)(global * kWhToKj);
-    p.Idn = (float)(direct * kWhToKj);
-    p.Rn = weather >= 1 && weather <= 8;
-    p.Sn = snow > 1;
+    p.Ta = (float)(v[kDryBulb] * (double)kTenthF + kCelsiusOffset);
+    p.Pb = (float)(v[kPressure] * kMbarToPa);
+    p.Ws = (float)(v[kWindSpeed] * kTenth);
+    p.Wd = (float)v[kWindDir];
+    p.Ith = (float)(v[kGlobal] * kWhToKj);
+    p.Idn = (float)(v[kDirect] * kWhToKj);
+    p.Rn = is_rain(t.weather);
+    p.Sn = v[kSnow] > 1;
     write_time_point(dest, day, seconds, p, Tdp, tmy2.N);
 
-    date_to_day(month, mday);
+    date_to_day(t.month, t.mday);
 }
 
 // Positions the TMY2 file on record `index` (0 = 1/1 hour 1).
 static void seek_tmy2_record(long index) {
     if (fseek(tmy2.src, tmy2.first + index * tmy2.length, SEEK_SET) != 0)
         MSG_FATAL(" End-of-File encountered");
+    tmy2.next = index;
 }
 
 // Appends the time-point lines of settings.start_day .. end_day from the TMY2 file
@@ -194,6 +402,8 @@ static void seek_tmy2_record(long index) {
 // "Run terminated because of input errors".  Returns 0.
 int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     tmy2.N = 0;
+    tmy2.path = settings.source_path;
+    gaps_reset(Source::Tmy2);
     tmy2.src = fopen(settings.source_path, "rb");
     if (!tmy2.src) MSG_FATAL(" Failed to open ", settings.source_path);
     fprintf(log_file, "Opened %s\n", settings.source_path);
@@ -228,10 +438,10 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     }
     tmy2.length = ftell(tmy2.src) - tmy2.first;
 
-    read_fixed(3);  // the second record must be 1/1 hour 2
-    int month = atoi(read_fixed(2));
-    int mday = atoi(read_fixed(2));
-    int hour = atoi(read_fixed(2));
+    read_fixed(tmy2.src, 3);  // the second record must be 1/1 hour 2
+    int month = atoi(read_fixed(tmy2.src, 2));
+    int mday = atoi(read_fixed(tmy2.src, 2));
+    int hour = atoi(read_fixed(tmy2.src, 2));
     if (month != 1 || mday != 1 || hour != 2) MSG_FATAL(" Wrong file format");
 
     // 24:00 of the day before the start: record 24 (start - 1) - 1, or the last one.
@@ -244,6 +454,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
         if (d == settings.end_day) break;
         if (d == kDaysInYear) seek_tmy2_record(0);
     }
+    report_gaps();
     stop_on_input_errors();  // a bad date in the last record read
 
     fclose(tmy2.src);
@@ -268,45 +479,113 @@ constexpr int kEeHeaderSize = 1024;  // a header line: 1022 characters, line end
 
 // State of one E/E import.
 static struct {
-    float N;  // last valid total sky cover, fraction; 0 until one is read
+    const char *path;
+    long next;  // record number (0 = the first after the header) of the next record read
+    float N;    // last valid total sky cover, fraction; 0 until one is read
 } ee;
 
 static bool is_leap_day(int month, int mday) { return month == 2 && mday == 29; }
 
-// Skips the 8 header lines from the start of the file.
+// Skips the 8 header lines from the start of the file; the next record is the first.
 static void skip_ee_header() {
     char line[kEeHeaderSize];
     for (int i = 0; i < kEeHeaderLines; ++i) next_token(line, TOK_LINE, kEeHeaderSize);
+    ee.next = 0;
+}
+
+// The fields of an E/E record by their number (1-based) that a time-point line needs.
+constexpr int kEeFields[kGapFields] = {7, 10, 22, 21, 8, 14, 15, 31};
+constexpr int kEeHourField = 4;
+
+// Indexes every record of the E/E file for the missing values, through a stream of its
+// own: no echo, and the input unit's position is left alone.  Fields are split at
+// commas and converted by the rules of the field reader; a record dated 2/29 or one
+// whose fields cannot be read is no substitute.
+static void index_ee() {
+    FILE *f = fopen(ee.path, "rb");
+    if (!f) MSG_FATAL(" Could not open file: ", ee.path);
+    std::string line;
+    int lines = 0;
+    for (int c = 0; c != EOF;) {
+        line.clear();
+        while ((c = getc_unlocked(f)) != EOF && c != '\n' && c != '\r') line += (char)c;
+        if (c == '\r') {  // CR LF is one line end
+            int next = getc_unlocked(f);
+            if (next != '\n' && next != EOF) ungetc(next, f);
+        }
+        if (++lines <= kEeHeaderLines || (c == EOF && line.empty())) continue;
+        std::vector<std::string> fields(1);
+        for (char ch : line) {
+            if (ch == ',') {
+                fields.emplace_back();
+            } else if (ch != '\0') {
+                fields.back() += ch;
+            }
+        }
+        auto text = [&](int n) -> std::string {
+            if (n > (int)fields.size()) return "";
+            std::string t = fields[n - 1];
+            size_t a = t.find_first_not_of(" \t"), b = t.find_last_not_of(" \t");
+            return a == std::string::npos ? "" : t.substr(a, b - a + 1);
+        };
+        RecordValues r{};
+        int month, mday;
+        r.usable = parse_decimal(text(2).c_str(), &month) == 0 &&
+                   parse_decimal(text(3).c_str(), &mday) == 0 &&
+                   parse_decimal(text(kEeHourField).c_str(), &r.hour) == 0 &&
+                   !is_leap_day(month, mday);
+        for (int g = 0; g < kGapFields && r.usable; ++g) {
+            float v;
+            std::string t = text(kEeFields[g]);
+            r.usable = !t.empty() && parse_float(t.c_str(), &v) == 0;
+            r.v[g] = v;
+        }
+        gaps.records.push_back(r);
+    }
+    fclose(f);
+}
+
+static void index_source() {
+    if (gaps.src == Source::Tmy2) {
+        index_tmy2();
+    } else {
+        index_ee();
+    }
 }
 
 // Reads the next record (records of 2/29 passed over) and appends its time-point line
-// for `day` at `seconds` to `dest`.  A field that is not a number is an ERROR of its reader and
-// ends the run before the line is written; a missing record (end of file) reads as
-// empty fields and ends the run the same way.  The record's own month and day are
-// only checked for validity (ERROR from date_to_day, FATAL at the next record).
+// for `day` at `seconds` to `dest`.  A field that is not a number is an ERROR of its
+// reader and ends the run before the line is written; a missing record (end of file)
+// reads as empty fields and ends the run the same way.  A record of a valid date that
+// is not the one the line needs ends the run; an invalid date is an ERROR from
+// date_to_day, FATAL at the next record.
 static void read_ee_record(FILE *dest, int day, int seconds) {
     int month, mday;
+    long record;
     do {
+        record = ee.next++;
         next_field(nullptr, TOK_NEWLINE, 0);     // 1: year, not used
         month = field_int(TOK_NEXT);             // 2
         mday = field_int(TOK_NEXT);              // 3
     } while (is_leap_day(month, mday));
-    field_int(TOK_NEXT);                         // 4: hour, not used
+    RecordValues r;
+    double *v = r.v;
+    r.hour = field_int(TOK_NEXT);                // 4
     next_field(nullptr, TOK_NEXT, 0);            // 5: minute
     next_field(nullptr, TOK_NEXT, 0);            // 6: data source and uncertainty flags
-    float dry_bulb = field_float(TOK_NEXT);      // 7: degC
-    float dew_point = field_float(TOK_NEXT);     // 8: degC
+    v[kDryBulb] = field_float(TOK_NEXT);         // 7: degC
+    v[kDewPoint] = field_float(TOK_NEXT);        // 8: degC
     next_field(nullptr, TOK_NEXT, 0);            // 9: relative humidity
-    float pressure = field_float(TOK_NEXT);      // 10: Pa
+    v[kPressure] = field_float(TOK_NEXT);        // 10: Pa
     next_field(nullptr, TOK_NEXT, 0);            // 11, 12: extraterrestrial radiation
     next_field(nullptr, TOK_NEXT, 0);
     field_float(TOK_NEXT);                       // 13: infrared radiation, not used
-    float global = field_float(TOK_NEXT);        // 14: Wh/m^2
-    float direct = field_float(TOK_NEXT);        // 15: Wh/m^2
+    v[kGlobal] = field_float(TOK_NEXT);          // 14: Wh/m^2
+    v[kDirect] = field_float(TOK_NEXT);          // 15: Wh/m^2
     for (int f = 16; f <= 20; ++f)               // diffuse radiation, light
         next_field(nullptr, TOK_NEXT, 0);
-    float wind_dir = field_float(TOK_NEXT);      // 21: degrees
-    float wind_speed = field_float(TOK_NEXT);    // 22: m/s
+    v[kWindDir] = field_float(TOK_NEXT);         // 21: degrees
+    v[kWindSpeed] = field_float(TOK_NEXT);       // 22: m/s
     int cover = field_int(TOK_NEXT);             // 23: tenths, 99 missing
     for (int f = 24; f <= 26; ++f)               // opaque cover, visibility, ceiling
         next_field(nullptr, TOK_NEXT, 0);
@@ -315,21 +594,24 @@ static void read_ee_record(FILE *dest, int day, int seconds) {
     next_field(codes, TOK_NEXT, kTokenSize);     // 28: present weather codes
     next_field(nullptr, TOK_NEXT, 0);            // 29, 30: precipitable water, aerosols
     next_field(nullptr, TOK_NEXT, 0);
-    float snow = field_float(TOK_NEXT);          // 31: cm
+    v[kSnow] = field_float(TOK_NEXT);            // 31: cm
 
     stop_on_input_errors();
+    check_place(month, mday, r.hour, day, seconds);
+    fill_gaps(r, record);
 
+    // Every value came from a float field; the narrowing back is exact.
     if (cover != kSkyCoverMissing) ee.N = kTenthF * (float)cover;
-    float Tdp = (float)((double)dew_point + kCelsiusOffset);
+    float Tdp = (float)((double)(float)v[kDewPoint] + kCelsiusOffset);
     WeatherPoint p;
-    p.Ta = (float)((double)dry_bulb + kCelsiusOffset);
-    p.Pb = pressure;
-    p.Ws = wind_speed;
-    p.Wd = wind_dir;
-    p.Ith = (float)((double)global * kWhToKj);
-    p.Idn = (float)((double)direct * kWhToKj);
-    p.Rn = codes[0] != '\0' && codes[1] >= '1' && codes[1] <= '8';
-    p.Sn = snow > 1;
+    p.Ta = (float)((double)(float)v[kDryBulb] + kCelsiusOffset);
+    p.Pb = (float)v[kPressure];
+    p.Ws = (float)v[kWindSpeed];
+    p.Wd = (float)v[kWindDir];
+    p.Ith = (float)((double)(float)v[kGlobal] * kWhToKj);
+    p.Idn = (float)((double)(float)v[kDirect] * kWhToKj);
+    p.Rn = codes[0] != '\0' && is_rain(codes[1]);
+    p.Sn = (float)v[kSnow] > 1;
     write_time_point(dest, day, seconds, p, Tdp, ee.N);
 
     date_to_day(month, mday);
@@ -345,6 +627,9 @@ static void read_ee_record(FILE *dest, int day, int seconds) {
 // number, an invalid record date, a file that ends too early).  Returns 0.
 int import_ee(const ConversionSettings &settings, FILE *dest) {
     ee.N = 0;
+    ee.path = settings.source_path;
+    ee.next = 0;
+    gaps_reset(Source::Ee);
     const int before = settings.start_day == 1 ? kDaysInYear : settings.start_day - 1;
     int target_month = 1;
     while (target_month < 12 && days_before_month[target_month + 1] < before) ++target_month;
@@ -358,13 +643,16 @@ int import_ee(const ConversionSettings &settings, FILE *dest) {
     for (int i = 1; i < kEeHeaderLines; ++i) next_token(line, TOK_LINE, kEeHeaderSize);
 
     // Search for hour 23 of the day before the start; 2/29 never matches.
-    for (;;) {
+    for (;; ++ee.next) {
         char year[kTokenSize];
         if (!next_field(year, TOK_NEWLINE, kTokenSize)) MSG_FATAL(" End-of-File encountered");
         int month = field_int(TOK_NEXT);
         int mday = field_int(TOK_NEXT);
         int hour = field_int(TOK_NEXT);
-        if (month == target_month && mday == target_day && hour == 23) break;
+        if (month == target_month && mday == target_day && hour == 23) {
+            ++ee.next;
+            break;
+        }
     }
 
     const int start = settings.start_day;
@@ -381,9 +669,9 @@ int import_ee(const ConversionSettings &settings, FILE *dest) {
             skip_ee_header();
         }
     }
-    stop_on_input_errors();  // a bad date in the last record read
-
     next_field(nullptr, TOK_REST, 0);  // the echo of the last record, to its line end
+    report_gaps();
+    stop_on_input_errors();  // a bad date in the last record read
     unxt_close();
     return 0;
 }
