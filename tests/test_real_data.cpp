@@ -91,8 +91,9 @@ TEST(RealData, WholeYearsAndRangesOverTheYearEnd) {
                 {"Zuerich", " missing values of wind speed replaced"},
                 {"Zuerich", " missing values of global horizontal radiation replaced"}};
             for (const auto &k : known) {
-                if (r.start == 1 && source.find(k.first) != std::string::npos)
+                if (r.start == 1 && source.find(k.first) != std::string::npos) {
                     EXPECT_NE(c.log.find(k.second), std::string::npos) << k.second;
+                }
             }
             SourceValues before = hour24(source, tmy2, r.month_before, r.day_before);
             EXPECT_NEAR(c.points[0].Ta, before.dry_bulb + 273.15, 0.005);

@@ -46,7 +46,7 @@ HeaderRead read_first_line(const std::string &path, std::string &line) {
 
     int c = std::fgetc(file.get());
     if (c == EOF) return HeaderRead::Failed;  // nothing to read, not even an empty line
-    while (c != EOF && c != '\r') {
+    while (c != EOF && c != '\r' && c != '\n') {
         if (line.size() >= static_cast<size_t>(kDescriptionLimit)) {
             line.clear();
             return HeaderRead::Failed;

@@ -72,9 +72,8 @@ enum class HeaderRead {
 };
 
 // Reads the first line of the file at `path` into `line`: every byte up to the first
-// carriage return, which is not part of the line.  A line feed alone does not end the
-// line, so a file with line feeds only is one line, line feeds included.  On failure
-// `line` is empty.
+// carriage return or line feed (CR LF, LF and CR alone all end it), which is not part
+// of the line.  On failure `line` is empty.
 HeaderRead read_first_line(const std::string &path, std::string &line);
 
 // True when `description`, with the blanks around it removed, is the first line of a

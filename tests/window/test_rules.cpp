@@ -30,7 +30,7 @@ TEST(WindowRules, MonthTablesAndGridOfThe365DayYear) {
     EXPECT_EQ(calendar_captions(t, 13, 0), DayCaptions{});
 }
 
-TEST(WindowRules, FirstLineEndsAtTheFirstCarriageReturnOnly) {
+TEST(WindowRules, FirstLineEndsAtTheFirstLineEnd) {
     QTemporaryDir dir;
     const struct {
         std::string bytes;
@@ -39,7 +39,7 @@ TEST(WindowRules, FirstLineEndsAtTheFirstCarriageReturnOnly) {
     } rows[] = {
         {"Boulder CO\r\n12345\r\n", HeaderRead::Ok, "Boulder CO"},
         {"mac\rline\r", HeaderRead::Ok, "mac"},
-        {"unix\nlines\n", HeaderRead::Ok, "unix\nlines\n"},  // a line feed does not end it
+        {"unix\nlines\n", HeaderRead::Ok, "unix"},
         {"\r\nsecond", HeaderRead::Ok, ""},                   // an empty first line is a line
         {"", HeaderRead::Failed, ""},                         // an empty file has none
         {std::string(kDescriptionLimit, 'x'), HeaderRead::Ok, std::string(kDescriptionLimit, 'x')},

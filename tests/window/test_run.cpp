@@ -79,14 +79,14 @@ protected:
     QString control() const { return app + "/data.dat"; }
 };
 
-// A synthetic year in the TMY2 or EPW layout, lines ended by CR LF.
+// A synthetic year in the TMY2 or EPW layout, lines ended by LF alone.
 QString generate(const QString &path, bool tmy2) {
     std::vector<GenHour> hours(kGenHoursPerLeapYear);
     const int count = gen_year(hours.data(), 2001, false);
     FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
     EXPECT_NE(f, nullptr);
     if (!f) return path;
-    EXPECT_EQ(tmy2 ? write_tmy2(f, hours.data(), count, true) : write_epw(f, hours.data(), count, true), 0);
+    EXPECT_EQ(tmy2 ? write_tmy2(f, hours.data(), count, false) : write_epw(f, hours.data(), count, false), 0);
     std::fclose(f);
     return path;
 }
@@ -171,7 +171,7 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
         click(t.option);
         const QString source = generate(dir.filePath(t.source), t.word == std::string("TMY2"));
         choose("cmdBrowseSourceFile", source);
-        const QByteArray description = bytes_of(source).split('\r').first();
+        const QByteArray description = bytes_of(source).split('\n').first();
         EXPECT_EQ(find<QLineEdit>("txtDescription")->text().toLocal8Bit(), description);
         const QString out = dir.filePath(QString(t.source) + ".wth");
         choose("cmdSaveWeather", out);
@@ -197,14 +197,14 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
 
 TEST_F(RunTest, TheUpgradeWritesFourLinesAndGivesWeatherAndSpeciesFiles) {
     install_converters();
-    // The example with CR LF line ends, so that its title line is the description.
-    const QString old = file("old 1.0.wth", bytes_of(EXAMPLES_DIR "/example-1.0.wth").replace("\n", "\r\n"));
+    // The bundled example as it is, LF line ends: its title line is the description.
+    const QString old = file("old 1.0.wth", bytes_of(EXAMPLES_DIR "/example-1.0.wth"));
     choose("cmdBrowseSourceFile", old);
     choose("cmdSaveWeather", dir.filePath("upgraded.wth"));
     type("txtStartDate", "1");  // the upgrade neither tests nor writes dates
 
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
-    const QByteArray description = bytes_of(old).split('\r').first();
+    const QByteArray description = bytes_of(old).split('\n').first();
     EXPECT_EQ(bytes_of(control()), QFile::encodeName(old) + "\r\n" +
                                        QFile::encodeName(dir.filePath("upgraded.wth")) + "\r\n" +
                                        QFile::encodeName(dir.filePath("upgraded.ctm")) + "\r\n" +

@@ -139,7 +139,7 @@ TEST_F(WindowTest, SourceProposesItsFirstLineAndStoresThePathPerType) {
     const QString epw = file("a.epw", "LOCATION,Boulder\nDESIGN\n");
     choose("cmdBrowseSourceFile", epw);
     EXPECT_EQ(dialogs.last(), "open EPW Files (*.epw)|*.epw");
-    EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), "LOCATION,Boulder\nDESIGN\n");
+    EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), "LOCATION,Boulder");  // LF ends the line
     EXPECT_EQ(window->paths().SourceEpwPath, epw);
     EXPECT_EQ(window->paths().SourceTmy2Path, v20);
 }
