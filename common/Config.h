@@ -88,13 +88,15 @@ int make_path(char *path, const char *drive, const char *dir, const char *fname,
 char *self_path(const char *argv0, char *buf, size_t size);
 
 // ---- the drivers' shared steps ------------------------------------------------------
-// The path of `fname` + `ext` in the folder of the running executable, into `out`
-// (kMaxPath); 1 when it does not fit, or when the executable's own path does not
-// (`out` is then empty).
+// The path of `fname` + `ext` in the folder for the run's files (RunFolder.h): the
+// folder of the running executable when it is writable, else the per-user state
+// folder, created when missing.  Into `out` (kMaxPath); 1 when it does not fit, when
+// the executable's own path does not (`out` is then empty), or when the state folder
+// cannot be created: its message then goes to the standard error stream.
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
-// Opens the log `base`.LOG beside the executable as log_file, replacing an older one,
-// and writes its head: heap report, "Initial ", "Program:  " with `argv0` and
-// "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
+// Opens the log `base`.LOG in the folder for the run's files as log_file, replacing
+// an older one, and writes its head: heap report, "Initial ", "Program:  " with
+// `argv0` and "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
 int log_open(const char *argv0, const char *base);
 // Writes the closing heap report and "Final ", and closes the log.  Returns the exit
 // status of a normal end, 0; a log that could not be written completely ends the run

@@ -267,12 +267,16 @@ TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
                                          "The conversion was not run.").arg(control())});
     EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
 
-    // An application folder that cannot exist: its parent is a plain file.  Root may
-    // write anywhere else.
-    const QString blocked = file("plain", "") + "/app";
-    set_application_folder(blocked);
-    EXPECT_EQ(run(), QStringList{QString("The control file %1/data.dat could not be written (Not a "
-                                         "directory). The conversion was not run.").arg(blocked)});
+    // An application folder that cannot be written (its parent is a plain file; root
+    // may write anywhere else) sends the control file to the state folder; one that
+    // cannot be created either is named, and nothing runs.
+    const QString plain = file("plain", "");
+    set_application_folder(plain + "/app");
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(plain + "/state"));
+    EXPECT_EQ(run(), QStringList{QString("Could not create folder: %1/state/weather-tools (Not a "
+                                         "directory)").arg(plain)});
+    qputenv("XDG_STATE_HOME", state);
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
 }
 
