@@ -280,6 +280,25 @@ TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
 }
 
+// The window of an installed copy, run by the install test as a user who cannot write
+// the installed folder WEATHER_INSTALLED_BIN: the control file and the log go to the
+// state folder, and the installed converter reads and writes them there.
+TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
+    const QString bin = qEnvironmentVariable("WEATHER_INSTALLED_BIN");
+    if (bin.isEmpty()) GTEST_SKIP() << "run by the install test, which sets WEATHER_INSTALLED_BIN";
+    set_application_folder(bin);
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("0101", "0107");
+
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME") + "/weather-tools";
+    EXPECT_TRUE(bytes_of(state + "/data.dat").startsWith("\r\n" + QFile::encodeName(dir.filePath("t.wth"))));
+    EXPECT_EQ(window->log_file(), state + "/TOLVEX.LOG");
+    EXPECT_TRUE(bytes_of(state + "/TOLVEX.LOG").contains("Program:  " + QFile::encodeName(bin) + "/tolvex\n"));
+    EXPECT_EQ(lines_of(dir.filePath("t.wth")).size(), 5 + 7 + 2 + 24 * 7);
+}
+
 // The stand-in converter records its arguments and waits for the test to let it end,
 // while the test tries to type, click, press Esc and close, and asks for a repaint.
 TEST_F(RunTest, WhileTheConverterRunsTheWindowRepaintsButTakesNoInput) {
