@@ -4,20 +4,30 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "Config.h"
 #include "Heap.h"
+#include "RunFolder.h"
 
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
     char exe[kMaxPath], drive[kMaxPath], dir[kMaxPath], base[kMaxPath], extension[kMaxPath];
+    out[0] = '\0';
     // An executable whose own path does not fit has no known folder: no sibling at
     // all, rather than one in the current folder.
-    if (self_path(argv0, exe, sizeof exe)[0] == '\0') {
-        out[0] = '\0';
+    if (self_path(argv0, exe, sizeof exe)[0] == '\0') return 1;
+    split_path(exe, drive, dir, base, extension);
+    // The program's folder when it is writable, else the per-user state folder.
+    std::string program_folder = dir[0] ? dir : ".";  // a bare name: the current folder
+    if (program_folder.size() > 1 && program_folder.back() == '/') program_folder.pop_back();
+    std::string error;
+    const std::string folder = run_folder(program_folder, error);
+    if (!error.empty()) {
+        // No log can exist yet: the standard error stream is the only way to tell.
+        fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    split_path(exe, drive, dir, base, extension);
-    return make_path(out, drive, dir, fname, ext);
+    return make_path(out, drive, folder.c_str(), fname, ext);
 }
 
 static char log_path[kMaxPath];  // for the message when the log cannot be written

@@ -1,14 +1,16 @@
-// Run - the steps both drivers share: the log beside the executable with its head and
-// its closing lines, sibling paths of the executable, and the message-box switch.
+// Run - the steps both drivers share: the log in the folder for the run's files with
+// its head and closing lines, paths in that folder, and the message-box switch.
 //
 // Owns the path of the open log, for the message when it cannot be written.
 #pragma once
 
-// The path of `fname` + `ext` in the folder of the running executable, into `out`
-// (kMaxPath); 1 when it does not fit, or when the executable's own path does not
-// (`out` is then empty).
+// The path of `fname` + `ext` in the folder for the run's files (RunFolder.h): the
+// folder of the running executable when it is writable, else the per-user state
+// folder, created when missing.  Into `out` (kMaxPath); 1 when it does not fit, when
+// the executable's own path does not (`out` is then empty), or when the state folder
+// cannot be created: its message then goes to the standard error stream.
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
-// Opens the log `base`.LOG beside the executable as log_file, replacing an older one,
+// Opens the log `base`.LOG in the folder for the run's files as log_file, replacing an older one,
 // and writes its head: heap report, "Initial ", "Program:  " with `argv0` and
 // "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
 int log_open(const char *argv0, const char *base);

@@ -15,7 +15,7 @@ struct RenvalPaths {
     char new_path[kLineSize];      // the weather file 2.0 written
     char species_path[kLineSize];  // the species file, written only when there are species
     char description[kLineSize];   // empty: the 1.0 file's title line is used
-    char work_path[kMaxPath];      // WEATHER.TMP beside the executable
+    char work_path[kMaxPath];      // WEATHER.TMP in the folder for the run's files
 };
 
 // Converts the 1.0 file into the files that `paths` name.  The whole weather file is

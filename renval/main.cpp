@@ -1,4 +1,31 @@
 // renval - upgrades a weather file 1.0 to a weather file 2.0 and a species file.
+#include "Options.h"
 #include "Renval.h"
 
-int main(int argc, char **argv) { return renval_main(argc, argv); }
+static const char kUsage[] =
+    "Usage: renval [control-file [-d]]\n"
+    "       renval --help | --version\n"
+    "\n"
+    "Upgrades a weather file 1.0 to a weather file 2.0 and, when the 1.0 file lists\n"
+    "species, a species file, as the control file says.  Without a control file\n"
+    "renval asks for the three paths.  A second argument -d, -D, /d or /D shows\n"
+    "messages in a box on the terminal instead of on the standard error stream.\n"
+    "\n"
+    "The control file, one item per line:\n"
+    "  the 1.0 weather file\n"
+    "  the new weather file\n"
+    "  the species file\n"
+    "  description (empty: the 1.0 file's title line)\n"
+    "\n"
+    "The log RENVAL.LOG and the work file WEATHER.TMP go beside renval when that\n"
+    "folder is writable, else into $XDG_STATE_HOME/" WEATHER_PACKAGE "\n"
+    "(default ~/.local/state/" WEATHER_PACKAGE ").\n"
+    "\n"
+    "Exit status: 0 the weather file is complete; 1 the run ended with a FATAL\n"
+    "message (see the log) or no log could be created; 2 an unknown option.\n";
+
+int main(int argc, char **argv) {
+    const int answered = answer_options(argc, argv, "renval", WEATHER_VERSION, kUsage);
+    if (answered >= 0) return answered;
+    return renval_main(argc, argv);
+}

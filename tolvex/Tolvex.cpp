@@ -99,7 +99,7 @@ FILE *open_weather_file(const ConversionSettings &s) {
 int tolvex_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "tolvex";
 
-    // The log beside the executable and its head; without a log the run ends silently.
+    // The log in the folder for the run's files and its head; without a log the run ends.
     if (log_open(argv0, "TOLVEX") != 0) return 1;
 
     // Where messages go besides the log.

@@ -1,15 +1,20 @@
-// Desktop - the application folder, the help viewer and a converter run.
+// Desktop - the application folder, the folder for the run's files, the help viewer
+// and a converter run.
 #include "Desktop.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QVariant>
 #include <QWidget>
+#include <string>
 #include <utility>
+
+#include "RunFolder.h"
 
 namespace {
 
@@ -81,6 +86,13 @@ QString application_folder() {
 
 QString set_application_folder(const QString &folder) {
     return std::exchange(folder_override, folder);
+}
+
+QString run_files_folder(QString *error) {
+    std::string why;
+    const std::string folder = run_folder(QFile::encodeName(application_folder()).toStdString(), why);
+    if (error) *error = QString::fromLocal8Bit(why.c_str());
+    return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
 // ---- Help ----------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Desktop - what the window asks of the system around it: the application folder that
-// holds the programs, the help viewer, and a converter run with its wait.
+// holds the programs, the folder for the run's files, the help viewer, and a converter
+// run with its wait.
 //
 // The application folder and the help viewer each go through one routine whose work a
 // test can replace, so that tests run converters from a folder of their own and watch
@@ -21,6 +22,13 @@ QString application_folder();
 // Puts `folder` in place of the program's own folder; an empty text brings it back.
 // Returns the folder in place before ("" for the program's own).
 QString set_application_folder(const QString &folder);
+
+// The folder for the run's files, the control file and the converters' logs, without
+// a trailing "/": the application folder when it is writable, else the per-user state
+// folder, created when missing (the converters decide by the same rule, RunFolder.h).
+// `error` is emptied, or set to the message that names a state folder that cannot be
+// created.
+QString run_files_folder(QString *error = nullptr);
 
 // ---- Help ----------------------------------------------------------------------------
 

@@ -58,12 +58,14 @@ constexpr int kTopicTmy2 = 300;
 constexpr int kTopicV1Upgrade = 400;
 constexpr int kTopicTemplate = 500;
 
-// Files of the application folder.
+// Files of the application folder, and the control file in the folder for the run's
+// files.
 constexpr const char *kHelpFile = "/weather.chm";
 constexpr const char *kControlFile = "/data.dat";
 constexpr const char *kTolvexProgram = "/tolvex";
 constexpr const char *kRenvalProgram = "/renval";
-// The converters' logs, spelled as the converters write them beside themselves.
+// The converters' logs, spelled as the converters write them, in the folder for the
+// run's files.
 constexpr const char *kTolvexLog = "/TOLVEX.LOG";
 constexpr const char *kRenvalLog = "/RENVAL.LOG";
 
@@ -175,7 +177,7 @@ RunInputs WeatherWindow::run_inputs() const {
 }
 
 QString WeatherWindow::log_file() const {
-    return application_folder() +
+    return run_files_folder() +
            QString::fromLatin1(optWTH1_2->isChecked() ? kRenvalLog : kTolvexLog);
 }
 
@@ -549,8 +551,9 @@ void WeatherWindow::chkDaylightSavings_toggled(bool on) {
 void WeatherWindow::mnuFileExit_clicked() { close(); }
 
 // "Run": checks the inputs of the selected type, writes the control file into the
-// application folder, runs the converter on it and tells how it went.  A failed check
-// changes nothing and writes nothing; a control file that cannot be written starts
+// folder for the run's files, runs the converter from the application folder on it
+// and tells how it went.  A failed check changes nothing and writes nothing; a control
+// file that cannot be written, or a state folder that cannot be created, starts
 // nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
 void WeatherWindow::cmdConvert_clicked() {
     if (running_) return;
@@ -559,15 +562,21 @@ void WeatherWindow::cmdConvert_clicked() {
         show_msg(this, QString::fromLatin1(message));
         return;
     }
-    const QString folder = application_folder();
-    if (!writeControlFile(folder + QString::fromLatin1(kControlFile), control_file_text(in)))
+    // The control file goes where the converter writes its log (Desktop.h).
+    QString error;
+    const QString control = run_files_folder(&error) + QString::fromLatin1(kControlFile);
+    if (!error.isEmpty()) {
+        show_msg(this, error);
         return;
+    }
+    if (!writeControlFile(control, control_file_text(in))) return;
 
+    const QString folder = application_folder();
     const QString program =
         folder + QString::fromLatin1(in.type == ConversionType::V1Upgrade ? kRenvalProgram
                                                                           : kTolvexProgram);
     running_ = true;
-    const ConverterRun run = run_converter(program, folder + QString::fromLatin1(kControlFile));
+    const ConverterRun run = run_converter(program, control);
     running_ = false;
     reportRun(program, run);
 }

@@ -74,7 +74,7 @@ public:
     // Everything a run reads from the window, copied out of the controls.
     RunInputs run_inputs() const;
     // The log of the converter that the selected type runs: "RENVAL.LOG" for the
-    // upgrade, "TOLVEX.LOG" for the others, in the application folder.
+    // upgrade, "TOLVEX.LOG" for the others, in the folder for the run's files.
     QString log_file() const;
     // Exit status of the last converter that ended by itself (0 before any).
     unsigned LastExitCode() const { return lastExitCode_; }

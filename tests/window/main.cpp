@@ -11,6 +11,11 @@ int main(int argc, char **argv) {
         QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     }
+    // Files of runs from a folder the tests cannot write go to a state folder of their
+    // own, never the user's; a run of the installed window names one.
+    QTemporaryDir state;
+    if (qEnvironmentVariableIsEmpty("XDG_STATE_HOME") && state.isValid())
+        qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -267,13 +267,36 @@ TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
                                          "The conversion was not run.").arg(control())});
     EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
 
-    // An application folder that cannot exist: its parent is a plain file.  Root may
-    // write anywhere else.
-    const QString blocked = file("plain", "") + "/app";
-    set_application_folder(blocked);
-    EXPECT_EQ(run(), QStringList{QString("The control file %1/data.dat could not be written (Not a "
-                                         "directory). The conversion was not run.").arg(blocked)});
+    // An application folder that cannot be written (its parent is a plain file; root
+    // may write anywhere else) sends the control file to the state folder; one that
+    // cannot be created either is named, and nothing runs.
+    const QString plain = file("plain", "");
+    set_application_folder(plain + "/app");
+    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(plain + "/state"));
+    EXPECT_EQ(run(), QStringList{QString("Could not create folder: %1/state/weather-tools (Not a "
+                                         "directory)").arg(plain)});
+    qputenv("XDG_STATE_HOME", state);
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+}
+
+// The window of an installed copy, run by the install test as a user who cannot write
+// the installed folder WEATHER_INSTALLED_BIN: the control file and the log go to the
+// state folder, and the installed converter reads and writes them there.
+TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
+    const QString bin = qEnvironmentVariable("WEATHER_INSTALLED_BIN");
+    if (bin.isEmpty()) GTEST_SKIP() << "run by the install test, which sets WEATHER_INSTALLED_BIN";
+    set_application_folder(bin);
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
+    dates("0101", "0107");
+
+    EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME") + "/weather-tools";
+    EXPECT_TRUE(bytes_of(state + "/data.dat").startsWith("\r\n" + QFile::encodeName(dir.filePath("t.wth"))));
+    EXPECT_EQ(window->log_file(), state + "/TOLVEX.LOG");
+    EXPECT_TRUE(bytes_of(state + "/TOLVEX.LOG").contains("Program:  " + QFile::encodeName(bin) + "/tolvex\n"));
+    EXPECT_EQ(lines_of(dir.filePath("t.wth")).size(), 5 + 7 + 2 + 24 * 7);
 }
 
 // The stand-in converter records its arguments and waits for the test to let it end,

@@ -1,0 +1,21 @@
+// RunFolder - where a run's files go: the logs, the window's control file and the
+// upgrade's work file.
+//
+// The one rule that the window and both converters share, so that the window writes
+// the control file where the converter reads it and reads the log where the converter
+// wrote it.  Plain C++ and the C library only; no state of its own.
+#pragma once
+
+#include <string>
+
+// The folder for the run's files of the program that lives in `program_folder`
+// (without a trailing "/"), returned without a trailing "/":
+// - `program_folder` itself when the user may write into it (a build folder, a
+//   portable copy, the tests);
+// - otherwise the per-user state folder $XDG_STATE_HOME/<package>, or
+//   $HOME/.local/state/<package> when XDG_STATE_HOME is unset, empty or not an
+//   absolute path.  Missing folders of that path are created with mode 0700.
+// `error` is emptied, or set to "Could not create folder: <path> (<reason>)" when the
+// state folder cannot be created or written; the state folder's path is returned then
+// all the same (empty when not even a home folder is known).
+std::string run_folder(const std::string &program_folder, std::string &error);

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix (DESTDIR) and uses the installed programs
+# as a user who cannot write there: root runs them as "nobody" (setpriv), anyone else
+# as themselves after the installed tree has been made read-only.  Checks the
+# installed files (desktop entry, AppStream metadata, manual pages), the converters'
+# options, a TMY2 year and a 1.0 upgrade with the installed converters, the window of
+# the installed copy, and that nothing was written into the installed tree.
+# Usage: install_test.sh <build folder> <source folder>.  Exit status 77: skipped.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source=$(cd "$2" && pwd)
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+chmod 755 "$work"
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
+prefix=$work/root/usr
+bin=$prefix/bin
+
+# ---- installed files -------------------------------------------------------------
+for tool in desktop-file-validate appstreamcli groff; do
+  command -v $tool >/dev/null || fail "$tool missing: run scripts/setup.sh"
+done
+if [ -x "$bin/weather" ]; then
+  desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop entry"
+  appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null ||
+    fail "AppStream metadata: $(appstreamcli validate --no-net "$prefix"/share/metainfo/*.xml)"
+  [ -f "$prefix"/share/icons/hicolor/scalable/apps/*.svg ] || fail "no icon"
+fi
+for page in "$prefix"/share/man/man1/*.1.gz; do
+  warnings=$(zcat "$page" | groff -ww -man -z 2>&1)
+  [ -z "$warnings" ] || fail "$page: $warnings"
+done
+[ -f "$prefix/share/doc/weather-tools/README.md" ] || fail "no README"
+
+# ---- who runs the installed programs ------------------------------------------------
+user=$work/user  # the user's home and working folder
+mkdir -p "$user/tmp"
+cp "$source"/examples/tmy2.dat "$source"/examples/upgrade.dat "$source"/examples/example-1.0.wth "$user/"
+"$build/bin/gen_weather" tmy2 "$user/synthetic.tm2" >/dev/null
+if [ "$(id -u)" -eq 0 ]; then
+  command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
+  chown -R nobody:nogroup "$user"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+  as_user=()
+fi
+chmod -R a-w "$work/root"  # root may write anyway; nobody and the others may not
+# Runs a command as the user, in the working folder, with a clean environment.
+user_run() {
+  (cd "$user" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$user" TMPDIR="$user/tmp" \
+      XDG_STATE_HOME="$user/state" "$@")
+}
+before=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
+
+# ---- the converters' options: answered without a log --------------------------------
+for program in tolvex renval; do
+  [ "$(user_run "$bin/$program" --version)" = "$program 2.2.0" ] || fail "$program --version"
+  user_run "$bin/$program" --help | head -n 1 | grep -q "^Usage: $program " || fail "$program --help"
+  status=0
+  user_run "$bin/$program" x.dat --bogus >"$user/tmp/out" 2>"$user/tmp/err" || status=$?
+  [ $status -eq 2 ] && [ ! -s "$user/tmp/out" ] &&
+    [ "$(head -n 2 "$user/tmp/err")" = "$program: unknown option --bogus
+Usage: $program [control-file [-d]]" ] || fail "$program --bogus: status $status"
+done
+[ ! -e "$user/state" ] || fail "an option wrote into the state folder"
+
+# ---- a TMY2 year and a 1.0 upgrade with the installed converters --------------------
+user_run "$bin/tolvex" tmy2.dat >/dev/null 2>&1 || fail "tolvex: status $?"
+user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
+# Complete: the same bytes as the build's own converters give.
+mkdir "$work/reference"
+cp "$user"/{tmy2.dat,upgrade.dat,example-1.0.wth,synthetic.tm2} "$work/reference/"
+(cd "$work/reference" && "$build/bin/tolvex" tmy2.dat && "$build/bin/renval" upgrade.dat) \
+  >/dev/null 2>&1 || fail "the build's converters"
+for out in synthetic.wth upgraded.wth upgraded.ctm; do
+  cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
+done
+[ "$(wc -l <"$user/synthetic.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "synthetic.wth lines"
+state=$user/state/weather-tools
+[ "$(stat -c %a "$state")" = 700 ] || fail "state folder mode $(stat -c %a "$state")"
+for file in TOLVEX.LOG RENVAL.LOG WEATHER.TMP; do [ -f "$state/$file" ] || fail "no $file"; done
+grep -qx "Program:  $bin/tolvex" "$state/TOLVEX.LOG" || fail "TOLVEX.LOG head"
+tail -n 1 "$state/TOLVEX.LOG" | grep -qx "Final " || fail "TOLVEX.LOG end"
+
+# A state folder that cannot be created: exit status 1 and its name, no log anywhere.
+status=0
+(cd "$user" && "${as_user[@]}" env -i HOME="$user" XDG_STATE_HOME="$user/tmy2.dat/state" \
+   "$bin/tolvex" tmy2.dat >/dev/null 2>"$user/tmp/err") || status=$?
+[ $status -eq 1 ] &&
+  [ "$(cat "$user/tmp/err")" = "Could not create folder: $user/tmy2.dat/state/weather-tools (Not a directory)" ] ||
+  fail "state folder that cannot be created: status $status, $(cat "$user/tmp/err")"
+
+# ---- the window of the installed copy ------------------------------------------------
+if [ -x "$bin/weather" ]; then
+  [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather" --version)" = "weather 2.2.0" ] ||
+    fail "weather --version"
+  rm -rf "$state"
+  user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
+    --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
+    fail "window: $(cat "$user/tmp/window")"
+  grep -q '^\[  PASSED  \] 1 test' "$user/tmp/window" || fail "window: $(cat "$user/tmp/window")"
+  [ -f "$state/data.dat" ] || fail "no data.dat in the state folder"
+fi
+
+after=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
+[ "$before" = "$after" ] || fail "the installed tree changed: $(diff <(echo "$before") <(echo "$after"))"
+echo "installed programs used as $(user_run id -un): all checks passed"
