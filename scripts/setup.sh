@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev
-          qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick "$@")
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick "$@")
 
 missing=()
 for p in "${packages[@]}"; do
