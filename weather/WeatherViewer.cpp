@@ -355,6 +355,7 @@ void WeatherViewer::createCharts() {
         ps.x = new QCategoryAxis;
         ps.x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         ps.y = new QValueAxis;
+        ps.y->setLabelFormat(QStringLiteral("%.6g"));  // 247.5, 95500: no needless decimals
         chart->addAxis(ps.x, Qt::AlignBottom);
         chart->addAxis(ps.y, Qt::AlignLeft);
         for (const SeriesInfo &s : info.series) {
@@ -569,8 +570,17 @@ void WeatherViewer::drawCharts() {
         } else {
             if (!any) lo = 0, hi = 1;
             if (hi - lo < 1e-6) lo -= 0.5, hi += 0.5;
-            ps.y->setRange(lo, hi);
-            ps.y->applyNiceNumbers();
+            // Four equal steps of 1, 2, 2.5 or 5 times a power of ten that hold the values.
+            const double raw = (hi - lo) / 4;
+            const double power = std::pow(10.0, std::floor(std::log10(raw)));
+            double step = power;
+            for (double f : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+                step = f * power;
+                if (std::floor(lo / step) * step + 4 * step >= hi) break;
+            }
+            const double from = std::floor(lo / step) * step;
+            ps.y->setRange(from, from + 4 * step);
+            ps.y->setTickCount(5);
             ps.y->setTitleText(tr("%1 [%2]").arg(QString::fromLatin1(info.axis), unit));
         }
 
