@@ -7,8 +7,9 @@ set -euo pipefail
 # The last line: checks of the installed files and the Debian package (cpack -G DEB,
 # dpkg-shlibdeps, lintian).
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev
-          qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick
-          desktop-file-utils appstream groff-base dpkg-dev file lintian "$@")
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core xvfb xauth
+          x11-utils imagemagick desktop-file-utils appstream groff-base dpkg-dev file lintian
+          libbenchmark-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <utility>
 
 #include "WeatherRules.h"
@@ -10,12 +11,22 @@
 namespace {
 
 MessageHandler message_handler;
+MessageButtonHandler message_button_handler;
 FileDialogHandler file_dialog_handler;
 
 void message_box(QWidget *parent, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok,
                     parent);
     box.exec();
+}
+
+bool message_box_button(QWidget *parent, const QString &text, const QString &extra) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok,
+                    parent);
+    QPushButton *button = box.addButton(extra, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == button;
 }
 
 // "Weather Files (*.wth)|*.wth" becomes the dialog's "Weather Files (*.wth)"; a shown
@@ -55,6 +66,19 @@ void show_msg(QWidget *parent, const QString &text) {
 
 MessageHandler set_message_handler(MessageHandler handler) {
     return std::exchange(message_handler, std::move(handler));
+}
+
+bool show_msg_button(QWidget *parent, const QString &text, const QString &extra) {
+    if (message_button_handler) return message_button_handler(parent, text, extra);
+    if (message_handler) {
+        message_handler(parent, text);
+        return false;
+    }
+    return message_box_button(parent, text, extra);
+}
+
+MessageButtonHandler set_message_button_handler(MessageButtonHandler handler) {
+    return std::exchange(message_button_handler, std::move(handler));
 }
 
 QString choose_file(QWidget *parent, FileDialogKind kind, const QString &filter) {

@@ -17,6 +17,17 @@ using MessageHandler = std::function<void(QWidget *parent, const QString &text)>
 // handler in place before.
 MessageHandler set_message_handler(MessageHandler handler);
 
+// Shows `text` like show_msg with a second button `extra` beside "OK"; returns true
+// when the user closed the box with `extra`.
+bool show_msg_button(QWidget *parent, const QString &text, const QString &extra);
+
+using MessageButtonHandler =
+    std::function<bool(QWidget *parent, const QString &text, const QString &extra)>;
+// Replaces what show_msg_button does; an empty handler brings back the box.  While no
+// handler is set here but one is set for show_msg, that one gets the text and "OK" is
+// the answer.  Returns the handler in place before.
+MessageButtonHandler set_message_button_handler(MessageButtonHandler handler);
+
 enum class FileDialogKind {
     Open,  // an existing file only
     Save,  // any name, also of a file that does not exist yet; no overwrite question

@@ -29,6 +29,9 @@
 #include "Twips.h"
 #include "AboutDialog.h"
 #include "LogViewer.h"
+#ifdef WEATHER_VIEWER
+#include "WeatherViewer.h"
+#endif
 
 #ifndef WEATHER_VERSION_MAJOR
 #error "the build passes the program's version as WEATHER_VERSION_MAJOR, _MINOR, _PATCH"
@@ -187,6 +190,10 @@ void WeatherWindow::createMenus() {
     menuBar()->setAccessibleName(QStringLiteral("Menu Bar"));
     mnuFile = named(menuBar()->addMenu(tr("&File")), "mnuFile");
     mnuFile->setAccessibleName(tr("File"));
+#ifdef WEATHER_VIEWER
+    mnuViewWeatherFile = named(mnuFile->addAction(tr("&View Weather File...")), "mnuViewWeatherFile");
+    mnuFile->addSeparator();
+#endif
     mnuFileExit = named(mnuFile->addAction(tr("E&xit")), "mnuFileExit");
 
     mnuHelp = named(menuBar()->addMenu(tr("&Help")), "mnuHelp");
@@ -413,6 +420,9 @@ void WeatherWindow::connectHandlers() {
     connect(chkDaylightSavings, &QCheckBox::toggled, this, &WeatherWindow::chkDaylightSavings_toggled);
     connect(cmdConvert, &QPushButton::clicked, this, &WeatherWindow::cmdConvert_clicked);
     connect(cmdViewLogFile, &QPushButton::clicked, this, &WeatherWindow::cmdViewLogFile_clicked);
+    if (mnuViewWeatherFile)
+        connect(mnuViewWeatherFile, &QAction::triggered, this,
+                &WeatherWindow::mnuViewWeatherFile_clicked);
     connect(mnuFileExit, &QAction::triggered, this, &WeatherWindow::mnuFileExit_clicked);
     connect(mnuHelpContents, &QAction::triggered, this, &WeatherWindow::mnuHelpContents_clicked);
     connect(mnuHelpAbout, &QAction::triggered, this, &WeatherWindow::mnuHelpAbout_clicked);
@@ -546,6 +556,15 @@ void WeatherWindow::chkDaylightSavings_toggled(bool on) {
         txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
         txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
     }
+}
+
+// Shows a weather file 2.0 chosen in the open dialog in a viewer window of its own.
+void WeatherWindow::mnuViewWeatherFile_clicked() {
+#ifdef WEATHER_VIEWER
+    const QString path = choose_file(this, FileDialogKind::Open,
+                                     QStringLiteral("Weather Files (*.wth)|*.wth"));
+    if (!path.isEmpty()) WeatherViewer::open(this, path);
+#endif
 }
 
 void WeatherWindow::mnuFileExit_clicked() { close(); }
@@ -714,7 +733,13 @@ bool WeatherWindow::writeControlFile(const QString &path, const std::string &tex
 void WeatherWindow::reportRun(const QString &program, const ConverterRun &run) {
     if (run.outcome == ConverterRun::Outcome::Ended) lastExitCode_ = run.exit_code;
     if (run.outcome == ConverterRun::Outcome::Ended && run.exit_code == 0) {
+#ifdef WEATHER_VIEWER
+        // "View" beside "OK" shows the weather file just written.
+        if (show_msg_button(this, QString::fromLatin1(kMsgConversionDone), tr("View")))
+            WeatherViewer::open(this, paths_.WeatherPath);
+#else
         show_msg(this, QString::fromLatin1(kMsgConversionDone));
+#endif
         return;
     }
     cmdViewLogFile->setEnabled(true);

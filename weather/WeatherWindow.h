@@ -112,6 +112,7 @@ private:
     void cmdAddSpecialDate_clicked();
     void cmdRemoveSpecialDate_clicked();
     void chkDaylightSavings_toggled(bool on);
+    void mnuViewWeatherFile_clicked();
     void mnuFileExit_clicked();
     void cmdConvert_clicked();
     void cmdViewLogFile_clicked();
@@ -132,6 +133,7 @@ private:
 
     // ---- Controls ----
     QMenu *mnuFile = nullptr;
+    QAction *mnuViewWeatherFile = nullptr;  // only where the viewer is built
     QAction *mnuFileExit = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;

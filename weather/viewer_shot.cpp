@@ -1,0 +1,47 @@
+// viewer_shot - saves a picture of the weather-file viewer, for the documentation and
+// for looking at real files without a desktop:
+//
+//   viewer_shot file.wth picture.png [period|month|week|day [m/d [celsius]]]
+//
+// Opens the viewer on the offscreen platform (unless another is asked for), zooms,
+// points the read-out at noon of day m/d and saves the window.  Exit status 0 when the
+// picture was written, 1 otherwise (a file the viewer refuses prints its message).
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+
+#include "Dialogs.h"
+#include "WeatherViewer.h"
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: viewer_shot file.wth picture.png [period|month|week|day [m/d [celsius]]]\n");
+        return 1;
+    }
+    set_message_handler([](QWidget *, const QString &text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    });
+    WeatherViewer *viewer = WeatherViewer::open(nullptr, args[1]);
+    if (!viewer) return 1;
+    viewer->setCelsius(args.value(5) == QLatin1String("celsius"));
+    const QStringList zooms{"period", "month", "week", "day"};
+    if (const QString day = args.value(4); !day.isEmpty()) {
+        const int slash = day.indexOf('/');
+        const std::string wanted = QStringLiteral("%1/%2")
+                                       .arg(day.left(slash).toInt())
+                                       .arg(day.mid(slash + 1).toInt())
+                                       .toStdString();
+        const WthFile &f = viewer->file();
+        for (int k = 0; k < static_cast<int>(f.points.size()); ++k)
+            if (wth_date_text(f.days[f.points[k].day_index].day) == wanted && f.points[k].seconds == 43200)
+                viewer->pointAt(viewer->pointTime(k));
+    }
+    viewer->setZoom(static_cast<WeatherViewer::Zoom>(std::max<qsizetype>(0, zooms.indexOf(args.value(3)))));
+    QApplication::processEvents();
+    const bool saved = viewer->grab().save(args[2], "PNG");
+    delete viewer;
+    return saved ? 0 : 1;
+}
