@@ -110,6 +110,7 @@ void import(benchmark::State &state, bool tmy2) {
         FILE *dest = out_open(settings.dest_path);
         tmy2 ? import_tmy2(settings, dest) : import_ee(settings, dest);
         out_close(dest);
+        out_commit();
         fclose(log_file);
         log_file = nullptr;
     }
