@@ -319,22 +319,55 @@ static void sync_folder(const char *path) {
     close(fd);
 }
 
+// Puts back the destinations that out_commit replaced before the rename of output
+// `failed` failed: an older file from its backup link, a destination that did not
+// exist is removed again.
+static void roll_back(int failed, const bool *finished, const bool *existed, const bool *saved,
+                      char (*backup)[PATH_MAX]) {
+    for (int i = 0; i < failed; ++i) {
+        if (saved[i]) {
+            rename(backup[i], outputs[i].target);
+        } else if (finished[i] && !existed[i]) {
+            unlink(outputs[i].target);
+        }
+    }
+}
+
 void out_commit() {
     sigset_t stop, previous;
     sigemptyset(&stop);
     for (int sig : kStopSignals) sigaddset(&stop, sig);
     sigprocmask(SIG_BLOCK, &stop, &previous);
+    // Several outputs are replaced together: each older destination keeps a second link
+    // (its temporary name and "~") until all renames have succeeded, so that a rename
+    // that fails puts the ones before it back.
+    static char backup[kMaxOutputs][PATH_MAX];
+    bool finished[kMaxOutputs], existed[kMaxOutputs], saved[kMaxOutputs];
+    for (int i = 0; i < kMaxOutputs; ++i) {
+        finished[i] = outputs[i].state == State::Finished;
+        struct stat st;
+        existed[i] = finished[i] && stat(outputs[i].target, &st) == 0;
+        saved[i] = existed[i] &&
+                   snprintf(backup[i], PATH_MAX, "%s~", temp_path[i]) < PATH_MAX &&
+                   link(outputs[i].target, backup[i]) == 0;
+    }
     for (int i = 0; i < kMaxOutputs; ++i) {
         Output &o = outputs[i];
-        if (o.state != State::Finished) continue;
+        if (!finished[i]) continue;
         if (fault() || rename(temp_path[i], o.target) != 0) {
+            roll_back(i, finished, existed, saved, backup);
+            for (int j = i; j < kMaxOutputs; ++j)
+                if (saved[j]) unlink(backup[j]);
             sigprocmask(SIG_SETMASK, &previous, nullptr);
             MSG_FATAL("Could not write file: ", o.dest);
         }
         temp_armed[i] = 0;
         close(o.lock_fd);
         o.state = State::Free;
-        sync_folder(o.target);
+    }
+    for (int i = 0; i < kMaxOutputs; ++i) {
+        if (saved[i]) unlink(backup[i]);
+        if (finished[i]) sync_folder(outputs[i].target);
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
