@@ -30,7 +30,7 @@ LogViewer::LogViewer(std::function<QString()> log_file, const QString &help_file
                                QWidget *parent)
     : QDialog(parent), logFile_(std::move(log_file)), helpFile_(help_file) {
     setObjectName(QStringLiteral("frmViewLogFile"));
-    setWindowTitle(tr("Log FIle"));
+    setWindowTitle(tr("Log File"));
     setSizeGripEnabled(false);
     resize(twips_size(this, kFirstWidth, kFirstHeight));
 
@@ -54,7 +54,7 @@ void LogViewer::setHelpContextID(int topic) {
 // The file is read whole and split at line feeds; a carriage return before a line feed
 // belongs to the line end.  Bytes are taken in the local 8-bit encoding, as the
 // converters write them.
-void LogViewer::LoadLog() {
+void LogViewer::loadLog() {
     const QString path = logFile_();
     QFile file(path);
     lines_.clear();
@@ -85,13 +85,13 @@ void LogViewer::LoadLog() {
 // The log is read anew every time the window is shown and every time it becomes the
 // active one.  Showing the window activates it, but not on every platform.
 bool LogViewer::event(QEvent *event) {
-    if (event->type() == QEvent::WindowActivate) LoadLog();
+    if (event->type() == QEvent::WindowActivate) loadLog();
     return QDialog::event(event);
 }
 
 void LogViewer::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    LoadLog();
+    loadLog();
 }
 
 // One log line per text line from the top-left corner; what lies below the window's

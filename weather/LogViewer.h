@@ -24,14 +24,14 @@ public:
     // ---- Properties ----
     // Help topic of the window (0: none); F1 opens help there unless the control with
     // the focus has a topic of its own.
-    int HelpContextID() const { return helpContextID_; }
+    int helpContextID() const { return helpContextID_; }
     void setHelpContextID(int topic);
     // The lines drawn now, without their line ends.
     const QStringList &lines() const { return lines_; }
 
     // Reads the log into the window and redraws it.  A log that does not exist leaves
     // the window empty; one that cannot be read shows the reason as its only line.
-    void LoadLog();
+    void loadLog();
 
 protected:
     bool event(QEvent *event) override;

@@ -49,7 +49,7 @@ constexpr const char *kNoDaylightSaving = "01/01";
 // Captions of the weekday headings over the grid, Sunday first.
 constexpr const char *kWeekdayHeads[kWeekdays] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 // Entries of cboFirstDay: their index is the weekday of 1 January.
-constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesdsay", "Wednesday",
+constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
 constexpr const char *kDayTypes[] = {"8", "9", "10", "11", "12"};
 
@@ -130,33 +130,33 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
 
 void WeatherWindow::setCurrentMonth(int month) {
     currentMonth_ = month;
-    DrawCalendar();
-    ShowSelectedDate();
+    drawCalendar();
+    showSelectedDate();
 }
 
 void WeatherWindow::setFirstDayOfYear(int weekday) {
     firstDayOfYear_ = weekday;
-    DrawCalendar();
-    ShowSelectedDate();
+    drawCalendar();
+    showSelectedDate();
 }
 
 void WeatherWindow::setSelectedDay(int day) {
     selectedDay_ = day;
-    ShowSelectedDate();
+    showSelectedDate();
 }
 
-ConversionType WeatherWindow::conversion_type() const {
+ConversionType WeatherWindow::conversionType() const {
     if (optWTH1_2->isChecked()) return ConversionType::V1Upgrade;
     if (optTemplate->isChecked()) return ConversionType::Template;
     if (optTmyWth->isChecked()) return ConversionType::Tmy2;
     return ConversionType::Epw;
 }
 
-RunInputs WeatherWindow::run_inputs() const {
+RunInputs WeatherWindow::runInputs() const {
     auto bytes = [](const QString &text) { return text.toLocal8Bit().toStdString(); };
     auto path = [](const QString &text) { return QFile::encodeName(text).toStdString(); };
     RunInputs in;
-    in.type = conversion_type();
+    in.type = conversionType();
     in.source_box = path(txtSourceFile->text());
     in.destination_box = path(txtWeatherDestination->text());
     in.description = bytes(txtDescription->text());
@@ -174,7 +174,7 @@ RunInputs WeatherWindow::run_inputs() const {
     return in;
 }
 
-QString WeatherWindow::log_file() const {
+QString WeatherWindow::logFile() const {
     return application_folder() +
            QString::fromLatin1(optWTH1_2->isChecked() ? kRenvalLog : kTolvexLog);
 }
@@ -443,8 +443,8 @@ void WeatherWindow::frmWeather_load() {
 // paths stay), the type's help topic.
 void WeatherWindow::opt_clicked(ConversionType type) {
     const TypeControls controls = type_controls(type);
-    EnableSourceControls(controls.source);
-    EnableDateControls(controls.dates);
+    enableSourceControls(controls.source);
+    enableDateControls(controls.dates);
     txtSourceFile->clear();
     txtDescription->clear();
     txtWeatherDestination->clear();
@@ -456,7 +456,7 @@ void WeatherWindow::opt_clicked(ConversionType type) {
 // read; the TMY2 and E/E paths only after it was read.  A cancelled dialog changes
 // nothing.
 void WeatherWindow::cmdBrowseSourceFile_clicked() {
-    const ConversionType type = conversion_type();
+    const ConversionType type = conversionType();
     if (type == ConversionType::Template) return;  // no source to choose
     const QString path =
         choose_file(this, FileDialogKind::Open, QString::fromLatin1(source_filter(type)));
@@ -554,7 +554,7 @@ void WeatherWindow::mnuFileExit_clicked() { close(); }
 // nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
 void WeatherWindow::cmdConvert_clicked() {
     if (running_) return;
-    const RunInputs in = run_inputs();
+    const RunInputs in = runInputs();
     if (const char *message = check_run_inputs(in)) {
         show_msg(this, QString::fromLatin1(message));
         return;
@@ -624,7 +624,7 @@ void WeatherWindow::showEvent(QShowEvent *event) {
 
 // ---- Helpers ----------------------------------------------------------------------
 
-void WeatherWindow::EnableSourceControls(bool flag) {
+void WeatherWindow::enableSourceControls(bool flag) {
     frmSourceFile->setEnabled(flag);
     txtSourceFile->setEnabled(flag);
     cmdBrowseSourceFile->setEnabled(flag);
@@ -633,7 +633,7 @@ void WeatherWindow::EnableSourceControls(bool flag) {
 // Enables or disables the date and special-day controls.  Daylight saving is turned off
 // either way (its switch then resets the two boxes); the grid, the date box and the
 // weekday headings follow their frame.
-void WeatherWindow::EnableDateControls(bool flag) {
+void WeatherWindow::enableDateControls(bool flag) {
     for (QWidget *w : std::initializer_list<QWidget *>{frmDSL, frmDates, lblStartDate, lblEndDate,
                                                        cboFirstDay})
         w->setEnabled(flag);
@@ -644,7 +644,7 @@ void WeatherWindow::EnableDateControls(bool flag) {
         w->setEnabled(flag);
 }
 
-void WeatherWindow::DrawCalendar() {
+void WeatherWindow::drawCalendar() {
     const DayCaptions captions = calendar_captions(tables_, currentMonth_, firstDayOfYear_);
     for (int k = 0; k < kDayButtons; ++k) {
         const QString caption = QString::fromStdString(captions[k]);
@@ -653,7 +653,7 @@ void WeatherWindow::DrawCalendar() {
     }
 }
 
-void WeatherWindow::ShowSelectedDate() {
+void WeatherWindow::showSelectedDate() {
     txtDate->setText(QString::fromStdString(date_text(currentMonth_, selectedDay_)));
 }
 
@@ -721,7 +721,7 @@ void WeatherWindow::reportRun(const QString &program, const ConverterRun &run) {
 // kept in step with later type switches.
 LogViewer *WeatherWindow::logViewer() {
     if (!logViewer_) {
-        logViewer_ = new LogViewer([this] { return log_file(); }, helpFile_, this);
+        logViewer_ = new LogViewer([this] { return logFile(); }, helpFile_, this);
         logViewer_->setHelpContextID(helpTopic_);
         connect(this, &WeatherWindow::helpTopicChanged, logViewer_,
                 &LogViewer::setHelpContextID);

@@ -50,34 +50,34 @@ public:
 
     // ---- Properties ----
     // Month shown in the grid, 1..12.  Setting it redraws the grid and the date box.
-    int CurrentMonth() const { return currentMonth_; }
+    int currentMonth() const { return currentMonth_; }
     void setCurrentMonth(int month);
     // Weekday of 1 January, 0 = Sunday .. 6 = Saturday (the index chosen in
     // cboFirstDay).  Setting it redraws the grid and the date box.
-    int FirstDayOfYear() const { return firstDayOfYear_; }
+    int firstDayOfYear() const { return firstDayOfYear_; }
     void setFirstDayOfYear(int weekday);
     // Day of the month last picked in the grid, not bounded by the month's length.
     // Setting it shows the date; the grid is not redrawn.
-    int SelectedDay() const { return selectedDay_; }
+    int selectedDay() const { return selectedDay_; }
     void setSelectedDay(int day);
 
     // The selected conversion type: upgrade, Template, TMY2 tested in this order; with
     // none of them selected, E/E.
-    ConversionType conversion_type() const;
+    ConversionType conversionType() const;
     const WindowPaths &paths() const { return paths_; }
-    const std::vector<SpecialDay> &special_days() const { return specialDays_; }
-    const MonthTables &month_tables() const { return tables_; }
+    const std::vector<SpecialDay> &specialDays() const { return specialDays_; }
+    const MonthTables &monthTables() const { return tables_; }
     // Help topic of the window, set by every type switch (0 before the first).
-    int help_topic() const { return helpTopic_; }
+    int helpTopic() const { return helpTopic_; }
     // The help file: "weather.chm" in the application folder.
-    const QString &help_file() const { return helpFile_; }
+    const QString &helpFile() const { return helpFile_; }
     // Everything a run reads from the window, copied out of the controls.
-    RunInputs run_inputs() const;
+    RunInputs runInputs() const;
     // The log of the converter that the selected type runs: "RENVAL.LOG" for the
     // upgrade, "TOLVEX.LOG" for the others, in the application folder.
-    QString log_file() const;
+    QString logFile() const;
     // Exit status of the last converter that ended by itself (0 before any).
-    unsigned LastExitCode() const { return lastExitCode_; }
+    unsigned lastExitCode() const { return lastExitCode_; }
 
 signals:
     // A type switch gave the main window a help topic; the log viewer takes the same.
@@ -120,10 +120,10 @@ private:
     void f1_pressed();
 
     // ---- Helpers ----
-    void EnableSourceControls(bool flag);
-    void EnableDateControls(bool flag);
-    void DrawCalendar();
-    void ShowSelectedDate();
+    void enableSourceControls(bool flag);
+    void enableDateControls(bool flag);
+    void drawCalendar();
+    void showSelectedDate();
     void showSpecialDays();
     void setHelpTopic(int topic);
     bool writeControlFile(const QString &path, const std::string &text);

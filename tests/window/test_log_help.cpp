@@ -52,7 +52,7 @@ TEST_F(LogHelpTest, TheLogViewerShowsTheLogOfTheSelectedTypeReadAtEachActivation
     // The upgrade is selected and renval has left no log: an empty window, no message.
     LogViewer *viewer = view_log();
     ASSERT_TRUE(viewer);
-    EXPECT_EQ(viewer->windowTitle(), "Log FIle");
+    EXPECT_EQ(viewer->windowTitle(), "Log File");
     EXPECT_EQ(QApplication::activeModalWidget(), viewer);  // the main window takes no input
     EXPECT_TRUE(viewer->lines().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
@@ -63,7 +63,7 @@ TEST_F(LogHelpTest, TheLogViewerShowsTheLogOfTheSelectedTypeReadAtEachActivation
     EXPECT_EQ(view_log(), viewer);
     const QStringList tolvex = {"Initial ", "Program:  tolvex", "", "Final "};
     EXPECT_EQ(viewer->lines(), tolvex);
-    viewer->LoadLog();  // a second load shows the lines once
+    viewer->loadLog();  // a second load shows the lines once
     EXPECT_EQ(viewer->lines(), tolvex);
     close_log(viewer);
 
@@ -121,7 +121,7 @@ TEST_F(LogHelpTest, TheLogTextSurvivesRepaintsAndCloseKeepsItsPlaceFromTheLowerE
 
 TEST_F(LogHelpTest, HelpOpensTheHelpFileAtTheTopicOfTheFocusOrTheWindow) {
     const QString chm = app + "/weather.chm";
-    EXPECT_EQ(window->help_file(), chm);
+    EXPECT_EQ(window->helpFile(), chm);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
 

@@ -140,7 +140,7 @@ TEST_F(RunTest, TemplateWritesTheControlFileAndTheCalendarOfTheWeatherFile) {
                                                   "7/1\t!start-of-file date", "7/7\t!end-of-file date"}));
     EXPECT_TRUE(lines[5].startsWith("7/1\t1\t1\t1\t")) << lines[5].constData();
     EXPECT_TRUE(lines[8].startsWith("7/4\t4\t9\t1\t")) << lines[8].constData();
-    EXPECT_EQ(window->LastExitCode(), 0u);
+    EXPECT_EQ(window->lastExitCode(), 0u);
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
 
     // The run changed no input: "Run" again does the same again.
@@ -222,7 +222,7 @@ TEST_F(RunTest, AFailedConversionOpensTheLogViewerForGood) {
     choose("cmdSaveWeather", dir.filePath("t.wth"));
     dates("1340", "1401");  // passes the window, not the converter
     EXPECT_EQ(run(), QStringList{"Conversion failed - see log file"});
-    EXPECT_EQ(window->LastExitCode(), 1u);
+    EXPECT_EQ(window->lastExitCode(), 1u);
     ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
 
     click("cmdViewLogFile");
@@ -236,7 +236,7 @@ TEST_F(RunTest, AFailedConversionOpensTheLogViewerForGood) {
     dates("0101", "0101");
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
     EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
-    EXPECT_EQ(window->LastExitCode(), 0u);
+    EXPECT_EQ(window->lastExitCode(), 0u);
 }
 
 TEST_F(RunTest, AConverterThatDoesNotEndByItselfIsNeverASuccess) {

@@ -38,7 +38,7 @@ TEST_F(WindowTest, StartsWithTheUpgradeSelectedAndTheDateFramesDisabled) {
     EXPECT_EQ(find<QComboBox>("cboFirstDay")->currentText(), "Sunday");
     EXPECT_EQ(text("txtDate"), "1/1");
     EXPECT_TRUE(cell(0) == "1" && cell(30) == "31" && cell(31).isEmpty());
-    EXPECT_TRUE(window->help_file().endsWith("/weather.chm"));
+    EXPECT_TRUE(window->helpFile().endsWith("/weather.chm"));
     for (const char *name : {"frmDates", "frmDSL", "chkDaylightSavings", "txtDSLStart", "lblDSLEnd",
                              "frmSpecial", "lblStartDate", "cmdViewLogFile", "cmdAddSpecialDate",
                              "cmdRemoveSpecialDate"})
@@ -60,7 +60,7 @@ TEST_F(WindowTest, LayoutIsInTwipsOnAFixedWindowInTabIndexOrder) {
 
     QStringList days;
     for (int i = 0; i < 7; ++i) days << find<QComboBox>("cboFirstDay")->itemText(i);
-    EXPECT_EQ(days.join(','), "Sunday,Monday,Tuesdsay,Wednesday,Thursday,Friday,Saturday");
+    EXPECT_EQ(days.join(','), "Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday");
     EXPECT_EQ(find<QAbstractButton>("cmdAddSpecialDate")->text(), "Add ");
     EXPECT_EQ(find<QAction>("mnuFileExit")->text(), "E&xit");
 
@@ -210,7 +210,7 @@ TEST_F(WindowTest, CalendarFollowsFirstDayAndMonthAndKeepsThePickedDay) {
 
     click("cmdPrevious");
     click("cmdPrevious");
-    EXPECT_EQ(window->CurrentMonth(), 12);
+    EXPECT_EQ(window->currentMonth(), 12);
     EXPECT_EQ(cell(5), "1");  // December 1st is a Friday
     click("cmdNext");
     EXPECT_EQ(text("txtDate"), "1/31");
@@ -234,7 +234,7 @@ TEST_F(WindowTest, AddUpdatesADateInPlaceAndRemoveTakesOnlyTheSelectedRow) {
     EXPECT_EQ(rows(), QStringList{"1/25 10"});
 
     click("optTemplate");  // the list survives a change of type
-    EXPECT_EQ(window->special_days().size(), 1u);
+    EXPECT_EQ(window->specialDays().size(), 1u);
 }
 
 TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
@@ -247,7 +247,7 @@ TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
     QTest::keyClicks(find("txtDSLEnd"), "1x");  // digits only
     QTest::keyClicks(find("txtStartDate"), "0315");
     find<QComboBox>("cboFirstDay")->setCurrentIndex(1);
-    const RunInputs in = window->run_inputs();
+    const RunInputs in = window->runInputs();
     EXPECT_EQ(in.dsl_start + in.dsl_end + in.start_date + in.end_date, "04/071_/__03/15__/__");
     EXPECT_EQ(in.first_day_index, 1);
 
