@@ -1,15 +1,16 @@
-// Desktop - the application folder, the help viewer and a converter run.
+// Desktop - the application folder, the help window and a converter run.
 #include "Desktop.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QVariant>
 #include <QWidget>
 #include <utility>
+
+#include "HelpWindow.h"
 
 namespace {
 
@@ -92,16 +93,14 @@ int help_topic_for(const QWidget *window) {
     return window->property(kHelpTopicProperty).toInt();
 }
 
-QUrl help_url(const QString &file, int topic) {
-    QUrl url = QUrl::fromLocalFile(file);
-    if (topic != 0) url.setFragment(QString::number(topic));
-    return url;
-}
-
-bool show_help(const QString &file, int topic) {
-    if (help_handler) return help_handler(file, topic);
-    if (!QFileInfo(file).isFile()) return false;  // the viewer's matter; nothing of ours
-    return QDesktopServices::openUrl(help_url(file, topic));
+void show_help(int topic) {
+    if (help_handler) {
+        help_handler(topic);
+        return;
+    }
+    static QPointer<HelpWindow> window;  // one for the program's life
+    if (!window) window = new HelpWindow;
+    window->showTopic(topic);
 }
 
 HelpHandler set_help_handler(HelpHandler handler) {

@@ -25,6 +25,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -69,13 +70,14 @@ public:
     const MonthTables &monthTables() const { return tables_; }
     // Help topic of the window, set by every type switch (0 before the first).
     int helpTopic() const { return helpTopic_; }
-    // The help file: "weather.chm" in the application folder.
-    const QString &helpFile() const { return helpFile_; }
     // Everything a run reads from the window, copied out of the controls.
     RunInputs runInputs() const;
-    // The log of the converter that the selected type runs: "RENVAL.LOG" for the
-    // upgrade, "TOLVEX.LOG" for the others, in the application folder.
+    // The log "View Log File" shows: that of the last run which left one; before such a
+    // run, that of the converter the selected type runs.
     QString logFile() const;
+    // The log of the converter that `type` runs: "RENVAL.LOG" for the upgrade,
+    // "TOLVEX.LOG" for the others, in the application folder.
+    static QString converterLog(ConversionType type);
     // Exit status of the last converter that ended by itself (0 before any).
     unsigned lastExitCode() const { return lastExitCode_; }
 
@@ -86,6 +88,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- Builders, one per frame ----
@@ -124,10 +129,15 @@ private:
     void enableDateControls(bool flag);
     void drawCalendar();
     void showSelectedDate();
+    void markPickedDay();
+    void moveDay(int delta);
     void showSpecialDays();
     void setHelpTopic(int topic);
     bool writeControlFile(const QString &path, const std::string &text);
-    void reportRun(const QString &program, const ConverterRun &run);
+    void takeSourceFile(const QString &path);
+    void reportRun(const QString &program, const ConverterRun &run, const QString &log);
+    QWidget *inputBox(RunInput input) const;
+    QString droppedFile(const QMimeData *mime) const;
     LogViewer *logViewer();
 
     // ---- Controls ----
@@ -175,6 +185,7 @@ private:
     QPushButton *cmdPrevious = nullptr;
     QLineEdit *txtDate = nullptr;
     QPushButton *cmdNext = nullptr;
+    QLabel *lblMonth = nullptr;
     std::array<QLabel *, kWeekdays> lblWeekday{};
     QButtonGroup *cmdDayGroup = nullptr;  // ids are the indexes of cmdDay
     std::array<QPushButton *, kDayButtons> cmdDay{};
@@ -198,7 +209,7 @@ private:
     int selectedDay_ = 1;
     std::vector<SpecialDay> specialDays_;
     int helpTopic_ = 0;
-    QString helpFile_;
+    QString lastRunLog_;  // the log the last run left ("" before such a run)
     bool placed_ = false;  // centred on the screen at the first show
     bool running_ = false;  // a converter runs: no second run, no closing
     unsigned lastExitCode_ = 0;
