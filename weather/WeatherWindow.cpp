@@ -367,19 +367,19 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
     ltvSpecialDays->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ltvSpecialDays->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ltvSpecialDays->header()->setSectionResizeMode(QHeaderView::Stretch);
-    place(ltvSpecialDays, 3360, 780, 1905, 2115);
+    place(ltvSpecialDays, 3600, 780, 1665, 2115);
 
     cmdAddSpecialDate = named(new QPushButton(tr("&Add "), frmSpecial), "cmdAddSpecialDate");
-    place(cmdAddSpecialDate, 3360, 3000, 855, 375);
+    place(cmdAddSpecialDate, 3600, 3000, 795, 375);
     cmdRemoveSpecialDate = named(new QPushButton(tr("Re&move"), frmSpecial), "cmdRemoveSpecialDate");
-    place(cmdRemoveSpecialDate, 4335, 3000, 930, 375);
+    place(cmdRemoveSpecialDate, 4470, 3000, 795, 375);
 
     cboDayType = named(new QComboBox(frmSpecial), "cboDayType");
     for (const char *type : kDayTypes) cboDayType->addItem(QString::fromLatin1(type));
-    place(cboDayType, 3960, 3480, 1305, 315);
+    place(cboDayType, 4140, 3480, 1125, 315);
     lblSpecialEvent = label_for(frmSpecial, "lblSpecialEvent", "Type", cboDayType);
     cboDayType->view()->setAccessibleName(lblSpecialEvent->text());
-    place(lblSpecialEvent, 3360, 3510, 555, 255);
+    place(lblSpecialEvent, 3600, 3510, 495, 255);
 }
 
 void WeatherWindow::createButtons(QWidget *client) {

@@ -22,7 +22,7 @@
 // Saves a picture of `w` into the folder named by WEATHER_SHOTS, when that is set.
 inline void save_shot(QWidget *w, const QString &name) {
     const QString folder = qEnvironmentVariable("WEATHER_SHOTS");
-    if (!folder.isEmpty()) w->grab().save(folder + "/" + name + "-" + QString::number(w->logicalDpiY()) + "dpi.png");
+    if (!folder.isEmpty()) w->grab().save(folder + "/" + name + "-" + QString::number(qRound(w->logicalDpiY() * w->devicePixelRatioF())) + "dpi.png");
 }
 
 // Qt texts in test failures, as text.

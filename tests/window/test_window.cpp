@@ -292,6 +292,14 @@ TEST_F(WindowTest, NothingIsClippedAtThisScreensDpi) {
             needed = w->sizeHint().width();
         if (needed > w->width()) clipped << QString("%1 %2>%3").arg(name).arg(needed).arg(w->width());
         if (!w->parentWidget()->rect().contains(w->geometry())) clipped << name + " outside";
+        // Neighbours may share an edge (the layout overlaps them by 15 twips), no more;
+        // the daylight-saving box sits on its frame's edge by design.
+        for (QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect both = w->geometry() & other->geometry();
+            if (other != w && !other->objectName().isEmpty() && name != "chkDaylightSavings" &&
+                other->objectName() != "chkDaylightSavings" && both.width() > 2 && both.height() > 2)
+                clipped << name + " overlaps " + other->objectName();
+        }
     }
     auto *header = find<QTreeWidget>("ltvSpecialDays")->header();
     for (int i = 0; i < 2; ++i)
