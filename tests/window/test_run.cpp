@@ -150,16 +150,21 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
     install_converters();
     const struct {
         const char *option, *word, *source, *start, *end;
+        int days;  // days converted
         int first_day;
         bool special, dsl;
         QByteArray control_tail;
         QList<QByteArray> day_lines;
         const char *last;
     } types[] = {
-        {"optTmyWth", "TMY2", "site.tm2", "0101", "0102", 0, true, false,
-         "01/01 01/02\r\n 1 \r\n 1 \r\n1/1 8\r\n01/01 01/01\r\n",
-         {"1/1\t1\t8\t0\t", "1/2\t2\t2\t0\t"}, "1/2\t24:00:00\t"},
-        {"optEnergyplus", "E/E", "site.epw", "1231", "0101", 6, false, true,  // over the year's end
+        // Sources with LF line ends, converted for a whole year and over the year's end.
+        {"optTmyWth", "TMY2", "site.tm2", "0101", "1231", 365, 0, true, false,
+         "01/01 12/31\r\n 1 \r\n 1 \r\n1/1 8\r\n01/01 01/01\r\n",
+         {"1/1\t1\t8\t0\t", "1/2\t2\t2\t0\t"}, "12/31\t24:00:00\t"},
+        {"optEnergyplus", "E/E", "year.epw", "0101", "1231", 365, 0, false, false,
+         "01/01 12/31\r\n 1 \r\n 1 \r\n1/1 8\r\n01/01 01/01\r\n",  // the list stays
+         {"1/1\t1\t8\t0\t", "1/2\t2\t2\t0\t"}, "12/31\t24:00:00\t"},
+        {"optEnergyplus", "E/E", "site.epw", "1231", "0101", 2, 6, false, true,  // over the year's end
          "12/31 01/01\r\n 7 \r\n 1 \r\n1/1 8\r\n03/26 10/30\r\n",  // the list stays
          {"12/31\t7\t7\t0\t", "1/1\t7\t8\t0\t"}, "1/1\t24:00:00\t"},
     };
@@ -182,7 +187,7 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
                                            t.word + "\r\n" + QFile::encodeName(out) + "\r\n" +
                                            t.control_tail);
         const QList<QByteArray> lines = lines_of(out);
-        ASSERT_EQ(lines.size(), 5 + 2 + 1 + 1 + 24 * 2);
+        ASSERT_EQ(lines.size(), 5 + t.days + 1 + 1 + 24 * t.days);
         EXPECT_EQ(lines[1], description);
         EXPECT_TRUE(lines[5].startsWith(t.day_lines[0]) && lines[6].startsWith(t.day_lines[1]))
             << lines[5].constData() << " / " << lines[6].constData();
