@@ -20,30 +20,75 @@ static bool at_line_start = false;  // the scanner's line-start flag (see next_t
 static bool record_ended = true;    // the field reader's: the current record has ended
 static char token[kTokenSize];      // the typed readers' token buffer
 
+// The open file's text, read whole at the open: every read is a step through memory,
+// and the echo into the log goes out in spans rather than a character at a time.
+static struct {
+    char *data;        // the file's bytes (malloc), null when no file is open
+    size_t size;
+    size_t pos;        // the next byte to read
+    bool eof;          // a read found the end, as the stream's end-of-file flag would
+    size_t echo_from;  // the first byte read and not yet echoed
+} text;
+
+// Echoes the bytes read since the last echo into the log (tolvex only).  Called before
+// anything else is written to the log, so that the log keeps the order of events.
+static void echo_pending() {
+    if (variant::kEchoInput && log_file && text.pos > text.echo_from)
+        fwrite(text.data + text.echo_from, 1, text.pos - text.echo_from, log_file);
+    text.echo_from = text.pos;
+}
+
 // The next character of the input unit, every line end delivered as one '\n': a LF,
 // a CR LF pair and a CR alone.  This is the one place that knows line ends; the
 // scanner, whole-line reads and the field reader see only '\n'.  Every character
 // consumed is echoed into the log in the tolvex build, as it stands in the file but
-// for the CR of a CR LF pair.  Sources are read one character at a time by one
-// thread: the stdio calls without stream locking halve the reading time.
-static int unxt_getc() {
-    int c = getc_unlocked(_UNXT);
-    if (c == '\r') {
-        int next = getc_unlocked(_UNXT);
-        if (next == '\n') {
-            c = '\n';
-        } else if (next != EOF) {
-            ungetc(next, _UNXT);
-        }
+// for the CR of a CR LF pair.
+static inline int unxt_getc() {
+    if (text.pos >= text.size) {
+        text.eof = true;
+        return EOF;
     }
-    if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
-    return c == '\r' ? '\n' : c;
+    int c = (unsigned char)text.data[text.pos++];
+    if (c != '\r') return c;
+    if (text.pos < text.size && text.data[text.pos] == '\n') {
+        // CR LF: the echo skips the CR; the LF opens the next span.
+        text.pos -= 1;
+        echo_pending();
+        text.pos += 2;
+        text.echo_from += 1;
+    } else if (text.pos == text.size) {
+        text.eof = true;  // the stream looked past the CR and found the end
+    }
+    return '\n';
 }
 
 // Both the scanner and the field reader start at a line start.
 static void mark_line_start() {
     at_line_start = true;
     record_ended = true;
+}
+
+// Reads the whole of `f` into `text`; a read error ends the text there, as a stream
+// read would.
+static void load_text(FILE *f) {
+    size_t capacity = 1 << 16;
+    text = {};
+    text.data = (char *)malloc(capacity);
+    for (size_t n; text.data && (n = fread(text.data + text.size, 1, capacity - text.size, f)) > 0;) {
+        text.size += n;
+        if (text.size == capacity) {
+            capacity *= 2;
+            char *grown = (char *)realloc(text.data, capacity);
+            if (!grown) free(text.data);
+            text.data = grown;
+        }
+    }
+    if (!text.data) MSG_FATAL("Insufficient memory to read _UNXT");
+}
+
+static void unload_text() {
+    free(text.data);
+    text = {};
 }
 
 int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
@@ -54,30 +99,39 @@ int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
         report_msg(ERROR, file, line, " Could not open file: ", path, "");
         return 1;
     }
+    load_text(_UNXT);
+    log_pending = echo_pending;
     mark_line_start();
     return 0;
 }
 
 void unxt_close() {
+    echo_pending();
+    log_pending = nullptr;
+    unload_text();
     FILE *f = _UNXT;
     _UNXT = nullptr;
     if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
 }
 
-int unxt_eof() { return _UNXT && feof(_UNXT); }
+int unxt_eof() { return _UNXT && text.eof; }
 
-UnxtMark unxt_mark() { return {ftell(_UNXT), at_line_start, record_ended}; }
+UnxtMark unxt_mark() { return {(long)text.pos, at_line_start, record_ended}; }
 
 void unxt_return(const UnxtMark &mark) {
-    if (mark.offset < 0 || fseek(_UNXT, mark.offset, SEEK_SET) != 0)
-        MSG_FATAL("Problem while positioning _UNXT");
+    echo_pending();
+    if (mark.offset < 0 || !_UNXT) MSG_FATAL("Problem while positioning _UNXT");
+    text.pos = text.echo_from = (size_t)mark.offset;
+    text.eof = false;
     at_line_start = mark.at_line_start;
     record_ended = mark.record_ended;
 }
 
 void unxt_rewind() {
-    if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG_FATAL("Problem while rewinding _UNXT");
-    clearerr(_UNXT);
+    if (!_UNXT) MSG_FATAL("Problem while rewinding _UNXT");
+    echo_pending();
+    text.pos = text.echo_from = 0;
+    text.eof = false;
     mark_line_start();
 }
 
@@ -577,5 +631,7 @@ float field_float(TokenMode mode) {
 void fuzz_utils_reset() {
     if (_UNXT) fclose(_UNXT);
     _UNXT = nullptr;
+    log_pending = nullptr;
+    unload_text();
 }
 #endif

@@ -1,6 +1,11 @@
 // WeatherFile - the writer of the weather and species files.  See WeatherFile.h.
 #include "WeatherFile.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <initializer_list>
+#include <cmath>
 #include <cstdarg>
 #include <cstring>
 
@@ -102,12 +107,77 @@ void wth_write_points_head(FILE *f) {
                 "\tIdn [kJ/m^2]\tTs [K]\tRn [-]\tSn [-]");
 }
 
+// ---- time-point lines ---------------------------------------------------------------
+// The time-point lines are most of every file, so they are put together here without
+// printf: std::to_chars with the general format and precision 6, and the fixed format
+// with precision 3, gives exactly the characters of printf's "%g" and "%.3f" in the
+// "C" locale (the standard defines it so).  Values that are not finite, which the
+// converters never write, are left to printf itself.
+constexpr int kLineMax = 512;  // a time-point or species line with its CR LF
+
+static char *put_text(char *p, const char *text) {
+    size_t n = strlen(text);
+    memcpy(p, text, n);
+    return p + n;
+}
+
+// printf's text of `v` in `format`, cut at `end`.
+static char *put_printf(char *p, char *end, const char *format, double v) {
+    int n = snprintf(p, (size_t)(end - p), format, v);
+    return n < 0 ? p : p + std::min<ptrdiff_t>(n, end - p - 1);
+}
+
+// "%g" of `v` (a double, or a float widened exactly).
+static char *put_g(char *p, char *end, double v) {
+    if (!std::isfinite(v)) return put_printf(p, end, "%g", v);
+    return std::to_chars(p, end, v, std::chars_format::general, 6).ptr;
+}
+
+// "%.3f" of `v`.
+static char *put_f3(char *p, char *end, double v) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e15) return put_printf(p, end, "%.3f", v);
+    return std::to_chars(p, end, v, std::chars_format::fixed, 3).ptr;
+}
+
+static char *put_int(char *p, char *end, int v) { return std::to_chars(p, end, v).ptr; }
+
+// "m/d" of a day of the year from a table made once; a day outside 1..365 takes
+// day_to_date's road with its check.
+static const char *date_text(int day) {
+    static char table[366][8];
+    if (day < 1 || day > 365) return day_to_date(day);
+    if (table[day][0] == '\0') snprintf(table[day], sizeof table[day], "%s", day_to_date(day));
+    return table[day];
+}
+
+// Writes the `n` characters of `line` (its CR LF included) to `f`.
+static void out_bytes(FILE *f, const char *line, size_t n) {
+    if (fwrite(line, 1, n, f) != n) out_failed(f);
+}
+
 void wth_write_point(FILE *f, int day, int seconds, const WeatherPoint &p) {
-    const char *date = day_to_date(day);
-    const char *time = sec_to_time(seconds);
-    out_line(f, "%s\t%s\t%g\t%g\t%g\t%g\t%.3f\t%g\t%g\t%g\t%d\t%d", date, time, (double)p.Ta,
-             (double)p.Pb, (double)p.Ws, (double)p.Wd, p.Hr, (double)p.Ith, (double)p.Idn,
-             (double)p.Ts, p.Rn, p.Sn);
+    char line[kLineMax];
+    char *end = line + sizeof line - 2;  // room for the CR LF
+    char *q = put_text(line, date_text(day));
+    *q++ = '\t';
+    q = put_text(q, sec_to_time(seconds));
+    for (float v : {p.Ta, p.Pb, p.Ws, p.Wd}) {
+        *q++ = '\t';
+        q = put_g(q, end, (double)v);
+    }
+    *q++ = '\t';
+    q = put_f3(q, end, p.Hr);
+    for (float v : {p.Ith, p.Idn, p.Ts}) {
+        *q++ = '\t';
+        q = put_g(q, end, (double)v);
+    }
+    *q++ = '\t';
+    q = put_int(q, end, p.Rn);
+    *q++ = '\t';
+    q = put_int(q, end, p.Sn);
+    *q++ = '\r';
+    *q++ = '\n';
+    out_bytes(f, line, (size_t)(q - line));
 }
 
 void wth_write_time(FILE *f, int day, int seconds) {
@@ -130,8 +200,20 @@ void ctm_write_head(FILE *f, const char *description, int first_day, int last_da
 }
 
 void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
-    const char *date = day_to_date(day);
-    out_text(f, "%s\t%s", date, sec_to_time(seconds));
-    for (int i = 1; i <= n; ++i) out_text(f, "\t%g", (double)conc[i]);
-    out_end(f);
+    char line[kLineMax];
+    char *end = line + sizeof line - 2;  // room for the CR LF
+    char *q = put_text(line, date_text(day));
+    *q++ = '\t';
+    q = put_text(q, sec_to_time(seconds));
+    for (int i = 1; i <= n; ++i) {
+        if (end - q < 32) {  // a long line of many species goes out in pieces
+            out_bytes(f, line, (size_t)(q - line));
+            q = line;
+        }
+        *q++ = '\t';
+        q = put_g(q, end, (double)conc[i]);
+    }
+    *q++ = '\r';
+    *q++ = '\n';
+    out_bytes(f, line, (size_t)(q - line));
 }

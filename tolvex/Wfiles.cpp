@@ -639,6 +639,7 @@ int import_ee(const ConversionSettings &settings, FILE *dest) {
     fprintf(log_file, "Opened %s\n", settings.source_path);
     char line[kEeHeaderSize];
     next_token(line, TOK_LINE, kLineSize);  // the echo has logged it once already
+    log_sync();
     fprintf(log_file, "EE header line:\n%s\n", line);
     for (int i = 1; i < kEeHeaderLines; ++i) next_token(line, TOK_LINE, kEeHeaderSize);
 
