@@ -5,6 +5,9 @@
 //
 // Process/...: the built program from start to exit, with its peak memory (max RSS).
 // Import/...: import_tmy2 / import_ee called directly (no start-up, no head).
+// Flush/...: writing the weather file of a full year (the TMY2 run's) into a new file
+// and renaming it, without and with the flush to disk (fsync) that every output gets
+// before it replaces its destination: the difference is that flush's cost.
 // Chars/...: only reading the EPW text one character at a time, as the E/E import
 // does for a start on 1/1 (the whole file twice: search, then the year), without and
 // with the copy of every character into the log.
@@ -110,9 +113,29 @@ void import(benchmark::State &state, bool tmy2) {
         FILE *dest = out_open(settings.dest_path);
         tmy2 ? import_tmy2(settings, dest) : import_ee(settings, dest);
         out_close(dest);
+        out_commit();
         fclose(log_file);
         log_file = nullptr;
     }
+}
+
+void flush(benchmark::State &state, bool sync) {
+    std::string dir = workspace().dir;
+    run_tolvex("tmy2.dat");
+    FILE *in = fopen((dir + "/out.wth").c_str(), "rb");
+    if (!in) abort();
+    std::string text;
+    char chunk[65536];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
+    fclose(in);
+    std::string temp = dir + "/flush.tmp", dest = dir + "/flush.wth";
+    for (auto _ : state) {
+        FILE *f = fopen(temp.c_str(), "wb");
+        if (!f || fwrite(text.data(), 1, text.size(), f) != text.size() || fflush(f) != 0) abort();
+        if (sync && fsync(fileno(f)) != 0) abort();
+        if (fclose(f) != 0 || rename(temp.c_str(), dest.c_str()) != 0) abort();
+    }
+    state.counters["bytes"] = (double)text.size();
 }
 
 void chars(benchmark::State &state, bool echo) {
@@ -137,6 +160,8 @@ BENCHMARK_CAPTURE(process, TMY2, "tmy2.dat")->Unit(benchmark::kMillisecond)->Use
 BENCHMARK_CAPTURE(process, EE, "ee.dat")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(import, TMY2, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(import, EE, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(flush, Write, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(flush, WriteAndFsync, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(chars, Read, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(chars, ReadAndEcho, true)->Unit(benchmark::kMillisecond);
 

@@ -1,13 +1,19 @@
 // Run - the steps both drivers share.  See Run.h.
 #include "Run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Config.h"
 #include "Heap.h"
+#include "Output.h"
 #include "RunFolder.h"
 
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
@@ -34,8 +40,24 @@ static char log_path[kMaxPath];  // for the message when the log cannot be writt
 
 int log_open(const char *argv0, const char *base) {
     if (exe_sibling(argv0, base, ".LOG", log_path) != 0) return 1;
-    log_file = fopen(log_path, "w");
-    if (!log_file) return 1;
+    // Never through a symbolic link: the log would overwrite what the link points to.
+    int fd = open(log_path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        struct stat st;
+        if (lstat(log_path, &st) == 0 && S_ISLNK(st.st_mode))
+            fprintf(stderr, "FATAL Log file is a symbolic link: %s\n", log_path);
+        return 1;
+    }
+    // One run at a time from one folder: the lock is taken before the log is emptied,
+    // so a waiting run never touches the running one's log, and it is held until the
+    // log is closed (or the process ends).
+    int locked;
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0 || ftruncate(fd, 0) != 0 || !(log_file = fdopen(fd, "w"))) {
+        close(fd);
+        return 1;
+    }
     char status[8];
     heap_check(__FILE__, __LINE__);
     heap_report();
@@ -52,10 +74,16 @@ int log_close() {
     heap_check(__FILE__, __LINE__);
     heap_report();
     fprintf(log_file, "Final %s\n", mem_status(status));
-    bool failed = ferror(log_file) != 0;
-    if (fclose(log_file) != 0) failed = true;
+    // A log cut short is no normal end: the message reaches the console at least, and
+    // the run's outputs are not put in place.
+    if (fflush(log_file) != 0 || ferror(log_file) != 0) {
+        fclose(log_file);
+        log_file = nullptr;
+        MSG_FATAL("Could not write file: ", log_path);
+    }
+    out_commit();
+    bool failed = fclose(log_file) != 0;
     log_file = nullptr;
-    // A log cut short is no normal end: the message reaches the console at least.
     if (failed) MSG_FATAL("Could not write file: ", log_path);
     return 0;
 }

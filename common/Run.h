@@ -12,11 +12,15 @@
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out);
 // Opens the log `base`.LOG in the folder for the run's files as log_file, replacing an older one,
 // and writes its head: heap report, "Initial ", "Program:  " with `argv0` and
-// "   Time:  " with the local time.  Returns 1 (nothing written) when it cannot.
+// "   Time:  " with the local time.  Takes an exclusive lock on the log before
+// emptying it and holds it until log_close, so runs from one folder run one after
+// another.  Returns 1 (nothing written) when it cannot; a log that is a symbolic link
+// is not opened, and the standard error stream says so.
 int log_open(const char *argv0, const char *base);
-// Writes the closing heap report and "Final ", and closes the log.  Returns the exit
-// status of a normal end, 0; a log that could not be written completely ends the run
-// with FATAL "Could not write file: " and its path instead.
+// Writes the closing heap report and "Final ", puts the run's outputs in place
+// (out_commit) once the log is known to be whole, and closes the log.  Returns the
+// exit status of a normal end, 0; a log that could not be written completely ends the
+// run with FATAL "Could not write file: " and its path instead, outputs not committed.
 int log_close();
 // 1 when `arg` asks for message boxes: exactly "-d", "-D", "/d" or "/D".
 int box_switch(const char *arg);

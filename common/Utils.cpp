@@ -13,6 +13,7 @@
 
 #include "Config.h"
 #include "Heap.h"
+#include "Output.h"
 
 // ---- input unit state -------------------------------------------------------------
 FILE *_UNXT = nullptr;
@@ -531,21 +532,16 @@ int file_copy(const char *from, const char *to) {
     }
     FILE *src = fopen(from, "r");
     if (!src) MSG_FATAL(" Failed to open ", from);
-    FILE *dst = fopen(to, "w");
+    // The copy is an output file: it replaces `to` only when the run commits it.
+    FILE *dst = out_open(to);
     if (!dst) MSG_FATAL(" Failed to open ", to);
     char *fbuff = (char *)alc_e(kCopyBufferSize, "fbuff");
     char *tbuff = (char *)alc_e(kCopyBufferSize, "tbuff");
-    setvbuf(src, fbuff, _IOFBF, kCopyBufferSize);
     setvbuf(dst, tbuff, _IOFBF, kCopyBufferSize);
-    bool failed = false;
-    for (int c; (c = getc(src)) != EOF;) {
-        if (putc(c, dst) == EOF) {
-            failed = true;
-            break;
-        }
-    }
-    if (ferror(src)) failed = true;
-    if (fclose(dst) != 0) failed = true;
+    // Block by block through fbuff; a failed write ends the run in out_write.
+    for (size_t n; (n = fread(fbuff, 1, kCopyBufferSize, src)) > 0;) out_write(dst, fbuff, n);
+    bool failed = ferror(src) != 0;
+    out_close(dst);
     fclose(src);
     fre_e(tbuff, kCopyBufferSize, "tbuff");
     fre_e(fbuff, kCopyBufferSize, "fbuff");

@@ -83,8 +83,10 @@ char *prompt_line(const char *prompt, char *buf, int size);
 int same_text(const char *a, const char *b);
 
 // Copies the text file `from` to `to` through two 5120-byte buffers from the checked
-// heap ("fbuff", "tbuff"), tracing the copy in the log.  FATAL " Failed to open "
-// with the path, or on a failed write.  Returns 0.
+// heap ("fbuff", "tbuff"), tracing the copy in the log.  The copy is an output file
+// (Output): finished here, it replaces `to` at the run's out_commit.  FATAL " Failed to
+// open " with the path, or "Could not write file: " on a failed read or write.
+// Returns 0.
 int file_copy(const char *from, const char *to);
 
 // ---- dates and times --------------------------------------------------------------

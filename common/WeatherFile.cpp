@@ -12,38 +12,9 @@
 #include "Config.h"
 #include "Utils.h"
 
-// ---- output files -----------------------------------------------------------------
-// The paths of the open output files, so that a failed write can name its file.
-struct OutFile {
-    FILE *f;
-    char path[kMaxPath];
-};
-static OutFile out_files[4];
-
-static const char *out_path(FILE *f) {
-    for (const OutFile &o : out_files)
-        if (o.f == f) return o.path;
-    return "(unknown)";
-}
-
-static void out_failed(FILE *f) { MSG_FATAL("Could not write file: ", out_path(f)); }
-
-FILE *out_open(const char *path) {
-    // Binary mode: the CR LF line ends are written as they are on every platform.
-    FILE *f = fopen(path, "wb");
-    if (!f) return nullptr;
-    for (OutFile &o : out_files) {
-        if (!o.f) {
-            o.f = f;
-            snprintf(o.path, sizeof o.path, "%s", path);
-            break;
-        }
-    }
-    return f;
-}
-
+// ---- lines ----------------------------------------------------------------------
 static void out_vtext(FILE *f, const char *format, va_list args) {
-    if (vfprintf(f, format, args) < 0) out_failed(f);
+    out_wrote(f, vfprintf(f, format, args) >= 0);
 }
 
 void out_text(FILE *f, const char *format, ...) {
@@ -53,9 +24,7 @@ void out_text(FILE *f, const char *format, ...) {
     va_end(args);
 }
 
-void out_end(FILE *f) {
-    if (fputs("\r\n", f) == EOF) out_failed(f);
-}
+void out_end(FILE *f) { out_wrote(f, fputs("\r\n", f) != EOF); }
 
 void out_line(FILE *f, const char *format, ...) {
     va_list args;
@@ -64,28 +33,6 @@ void out_line(FILE *f, const char *format, ...) {
     va_end(args);
     out_end(f);
 }
-
-void out_close(FILE *f) {
-    bool failed = fflush(f) != 0 || ferror(f);
-    for (OutFile &o : out_files) {
-        if (o.f == f) {
-            if (fclose(f) != 0) failed = true;
-            o.f = nullptr;
-            if (failed) MSG_FATAL("Could not write file: ", o.path);
-            return;
-        }
-    }
-    if (fclose(f) != 0 || failed) MSG_FATAL("Could not write file: (unknown)");
-}
-
-#ifdef WEATHER_FUZZ_SEAM
-void fuzz_wfile_reset() {
-    for (OutFile &o : out_files) {
-        if (o.f) fclose(o.f);
-        o.f = nullptr;
-    }
-}
-#endif
 
 // ---- weather file 2.0 -------------------------------------------------------------
 void wth_write_head(FILE *f, const char *description, int first_day, int last_day) {

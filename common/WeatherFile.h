@@ -1,23 +1,19 @@
 // WeatherFile - the writer of the converters' output files: the weather file 2.0 and
 // the species file 2.0.
 //
-// Every output file is created by out_open and finished by out_close, the one place
-// each; between them the writers below place the tabs, print numbers only in the
+// Every output file is created by out_open and finished by out_close (Output), which
+// write it beside its destination and put it in place only when the run has
+// succeeded; between them the writers below place the tabs, print numbers only in the
 // forms the formats name ("%g", "%.3f", "%d") and end every line with CR LF on every
-// platform.  Owns the table of open output files, so that a failed write names its
-// file.
+// platform.
 #pragma once
 
 #include <cstdio>
 
-// ---- output files -----------------------------------------------------------------
-// Creates `path` for writing; null when it cannot be created (the caller reports).
-FILE *out_open(const char *path);
-// Flushes and closes `f`.  A write or close that fails ends the run with FATAL "Could
-// not write file: " and the path, so a short file is never left behind as a success.
-void out_close(FILE *f);
+#include "Output.h"
+
 // One formatted line and its CR LF; a piece of a line; the CR LF that ends a line.
-// A failed write is the FATAL of out_close.
+// A failed write ends the run with FATAL "Could not write file: " and the path.
 void out_line(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void out_text(FILE *f, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void out_end(FILE *f);
@@ -58,9 +54,3 @@ void ctm_write_head(FILE *f, const char *description, int first_day, int last_da
                     char *const *names);
 // One concentration line for `day` at `seconds`.
 void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n);
-
-#ifdef WEATHER_FUZZ_SEAM
-// Fuzz build only: closes every output file without a message, as the end of the
-// process would after a FATAL.
-void fuzz_wfile_reset();
-#endif

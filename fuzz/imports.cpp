@@ -18,6 +18,7 @@ static void convert() {
     FILE *dest = open_weather_file(settings);
     the_producer(settings, dest);
     out_close(dest);
+    out_commit();
 }
 
 static void reset() {

@@ -21,6 +21,7 @@ static void convert() {
     snprintf(paths.species_path, sizeof paths.species_path, "%s", the_species.c_str());
     snprintf(paths.work_path, sizeof paths.work_path, "%s", the_work.c_str());
     convert_weather_10(paths);
+    out_commit();  // as the driver's log_close does
 }
 
 static void reset() {

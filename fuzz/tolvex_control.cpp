@@ -20,6 +20,7 @@ static void convert() {
     FILE *dest = open_weather_file(settings);
     make_template(settings, dest);
     out_close(dest);
+    out_commit();
 }
 
 static void reset() {

@@ -50,13 +50,31 @@ struct OldPoint {
 };
 
 // Holds an exclusive lock on the work file until the process ends, so that a second
-// run from the same folder waits instead of writing into the first one's output.
-static void lock_work_file(const char *work_path) {
-    int fd = open(work_path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+// run from the same folder waits instead of writing into the first one's output, then
+// empties the work file and returns it for writing.  Never through a symbolic link.
+static FILE *open_work_file(const char *work_path) {
+    int fd = open(work_path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) work_lock = fd;
     if (fd < 0 || flock(fd, LOCK_EX) != 0)
         MSG_FATAL("Could not open temporary file: ", work_path);
-    // The descriptor stays open: the lock lasts as long as the process.
+    // The lock's descriptor stays open: the lock lasts as long as the process.
+    int writer = dup(fd);
+    FILE *wth = writer >= 0 ? out_open_in_place(writer, work_path) : nullptr;
+    if (!wth) MSG_FATAL("Could not open temporary file: ", work_path);
+    return wth;
+}
+
+// The files a run writes are none of the files it reads or works in.  The new weather
+// file may be the old one: it is written to the work file first.
+static void check_paths(const RenvalPaths &p) {
+    if (same_file(p.species_path, p.old_path))
+        MSG_FATAL("Species file is the old weather file: ", p.species_path);
+    if (same_file(p.species_path, p.new_path))
+        MSG_FATAL("Species file is the new weather file: ", p.species_path);
+    if (same_file(p.new_path, p.work_path))
+        MSG_FATAL("New weather file is the work file: ", p.new_path);
+    if (same_file(p.species_path, p.work_path))
+        MSG_FATAL("Species file is the work file: ", p.species_path);
 }
 
 static void stop_on_input_errors() {
@@ -176,10 +194,9 @@ static void time_point_pass(const OldHead &h, FILE *wth, FILE *ctm) {
 
 int convert_weather_10(const RenvalPaths &paths) {
     MSG(ERR_RESET);
+    check_paths(paths);
     unxt_open(paths.old_path, OPEN_FATAL, __FILE__, __LINE__);
-    lock_work_file(paths.work_path);
-    FILE *wth = out_open(paths.work_path);
-    if (!wth) MSG_FATAL("Could not open temporary file: ", paths.work_path);
+    FILE *wth = open_work_file(paths.work_path);
     fprintf(log_file, "\nReading weather file: %s\n", paths.old_path);
 
     // The heads of both files.
@@ -206,6 +223,8 @@ int convert_weather_10(const RenvalPaths &paths) {
         fre_vec(h.conc, 1, h.n, (int)sizeof(float), "cdat");
     }
     if (error_count_now() > 0) MSG_FATAL("Error during conversion, call Pellimor");
+    // The copy is finished like the species file; both replace their destinations
+    // together when the log is closed.
     file_copy(paths.work_path, paths.new_path);
     return 0;
 }

@@ -19,8 +19,11 @@ struct RenvalPaths {
 };
 
 // Converts the 1.0 file into the files that `paths` name.  The whole weather file is
-// written to the work file first and copied to its destination only when no error is
-// left.  Returns 0; every failure ends the run with a FATAL.
+// written to the work file first and copied only when no error is left; the copy and
+// the species file are finished output files that replace their destinations at the
+// run's out_commit (log_close).  A species file that is the old or the new weather
+// file or the work file, or a new weather file that is the work file, ends the run
+// before anything is written.  Returns 0; every failure ends the run with a FATAL.
 int convert_weather_10(const RenvalPaths &paths);
 
 // The whole run of the program: log, control file or prompts, conversion.

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,9 +53,8 @@ std::vector<std::string> split_lines(const std::string &text) {
     return lines;
 }
 
-RunResult run_program(const std::string &exe, const std::string &dir,
-                      const std::vector<std::string> &args, const std::string &input,
-                      bool no_tty) {
+int start_program(const std::string &exe, const std::string &dir,
+                  const std::vector<std::string> &args, const std::string &input, bool no_tty) {
     std::string name = exe.substr(exe.rfind('/') + 1);
     std::string copy = dir + "/" + name;
     if (!file_exists(copy)) {
@@ -77,10 +77,48 @@ RunResult run_program(const std::string &exe, const std::string &dir,
         execv(copy.c_str(), argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+RunResult wait_program(int pid, const std::string &dir) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.err = read_file(err_path);
+    r.err = read_file(dir + "/.stderr");
     return r;
+}
+
+RunResult run_program(const std::string &exe, const std::string &dir,
+                      const std::vector<std::string> &args, const std::string &input,
+                      bool no_tty) {
+    return wait_program(start_program(exe, dir, args, input, no_tty), dir);
+}
+
+std::string hidden_files(const std::string &dir) {
+    std::string names;
+    DIR *d = opendir(dir.c_str());
+    if (!d) return "(no folder)";
+    for (dirent *e; (e = readdir(d)) != nullptr;) {
+        std::string name = e->d_name;
+        if (name[0] != '.' || name == "." || name == ".." || name == ".stdin" || name == ".stderr")
+            continue;
+        names += (names.empty() ? "" : " ") + name;
+    }
+    closedir(d);
+    return names;
+}
+
+int run_with_faults(const std::string &exe, const std::string &dir,
+                    const std::vector<std::string> &args, const std::function<void()> &prepare,
+                    const std::function<void(int n, const RunResult &)> &check) {
+    for (int n = 1; n < 10000; ++n) {
+        prepare();
+        setenv("WEATHER_FAIL_AT", std::to_string(n).c_str(), 1);
+        RunResult r = run_program(exe, dir, args);
+        unsetenv("WEATHER_FAIL_AT");
+        check(n, r);
+        if (r.status == 0 || r.status == -1) return n;
+    }
+    return 0;
 }

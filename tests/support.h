@@ -3,6 +3,7 @@
 // that run in parallel never share a log).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,3 +38,20 @@ std::vector<std::string> split_lines(const std::string &text);
 RunResult run_program(const std::string &exe, const std::string &dir,
                       const std::vector<std::string> &args, const std::string &input = "",
                       bool no_tty = true);
+// run_program in two halves: start_program returns the running program's process id,
+// wait_program waits for it and collects its result.
+int start_program(const std::string &exe, const std::string &dir,
+                  const std::vector<std::string> &args, const std::string &input = "",
+                  bool no_tty = true);
+RunResult wait_program(int pid, const std::string &dir);
+
+// The names in `dir` that begin with "." (the converters' temporary files), other than
+// the standard streams' files of run_program, joined by blanks; empty when none.
+std::string hidden_files(const std::string &dir);
+
+// Runs the converter `exe` (built with the fault seam) in `dir` with `args`, making
+// file operation n = 1, 2, ... of each run fail, until a run succeeds; `prepare` is
+// called before each run and `check` after it.  Returns the n of the success.
+int run_with_faults(const std::string &exe, const std::string &dir,
+                    const std::vector<std::string> &args, const std::function<void()> &prepare,
+                    const std::function<void(int n, const RunResult &)> &check);

@@ -187,16 +187,30 @@ TEST(RenvalRun, FailuresEndWithStatusOneAndTheirMessage) {
          "FATAL Buffer overflow: ABCDEFGHIJKLM\n"},
         {"species file", good, "old.wth\nnew.wth\nmissing/new.ctm\n\n",
          "FATAL Could not open contaminant file: missing/new.ctm\n"},
+        // Outputs that are inputs or the work file, however spelt.
+        {"species is old", good, "old.wth\nnew.wth\n./old.wth\n\n",
+         "FATAL Species file is the old weather file: ./old.wth\n"},
+        {"species is new", good, "old.wth\nnew.wth\nnew.wth\n\n",
+         "FATAL Species file is the new weather file: new.wth\n"},
+        {"species is new, both absent", good, "old.wth\nx.wth\n./x.wth\n\n",
+         "FATAL Species file is the new weather file: ./x.wth\n"},
+        {"new is work", good, "old.wth\nWEATHER.TMP\nnew.ctm\n\n",
+         "FATAL New weather file is the work file: WEATHER.TMP\n"},
     };
     for (const Row &row : rows) {
         TempDir dir;
         write_file(dir / "old.wth", row.old_text);
         write_file(dir / "new.wth", "older file");
+        write_file(dir / "new.ctm", "older species");
         write_file(dir / "data.dat", row.control);
         RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
         EXPECT_EQ(r.status, 1) << row.what;
         EXPECT_EQ(r.err, row.message) << row.what;
+        EXPECT_EQ(read_file(dir / "old.wth"), row.old_text) << row.what;
         EXPECT_EQ(read_file(dir / "new.wth"), "older file") << row.what;
+        EXPECT_EQ(read_file(dir / "new.ctm"), "older species") << row.what;
+        EXPECT_FALSE(file_exists(dir / "x.wth")) << row.what;
+        EXPECT_EQ(hidden_files(dir.path()), "") << row.what;
         EXPECT_EQ(read_file(dir / "RENVAL.LOG").find("Final"), std::string::npos) << row.what;
     }
 }
@@ -230,32 +244,52 @@ TEST(RenvalRun, TwoRunsAtOnceEachGetTheirOwnConversion) {
         ASSERT_EQ(system(cmd.c_str()), 0);
         EXPECT_EQ(read_file(dir / "a.new"), a) << round;
         EXPECT_EQ(read_file(dir / "b.new"), b) << round;
+        // The log holds one run, whole: the waiting run emptied it only once it ran.
+        std::string log = read_file(dir / "RENVAL.LOG");
+        EXPECT_EQ(log.find("Program:"), log.rfind("Program:")) << round;
+        EXPECT_EQ(log.substr(log.size() - 8), "\nFinal \n") << round;
     }
 }
 
 TEST(RenvalRun, AWriteThatFailsIsNeverASuccess) {
-    std::string old_text = old_file("CO2", 1, 3);
-    struct Row {
-        const char *what, *control, *link;  // link: the work file made a full device
-        std::string message;
-    } rows[] = {
-        {"weather file", "old.wth\n/dev/full\nnew.ctm\n\n", nullptr,
-         "FATAL Could not write file: /dev/full\n"},
-        {"species file", "old.wth\nnew.wth\n/dev/full\n\n", nullptr,
-         "FATAL Could not write file: /dev/full\n"},
-        {"work file", "old.wth\nnew.wth\nnew.ctm\n\n", "WEATHER.TMP", "/WEATHER.TMP\n"},
-    };
-    for (const Row &row : rows) {
+    // Full devices as destinations: written directly, as there is nothing to replace.
+    for (const char *control : {"old.wth\n/dev/full\nnew.ctm\n\n", "old.wth\nnew.wth\n/dev/full\n\n"}) {
         TempDir dir;
-        write_file(dir / "old.wth", old_text);
-        write_file(dir / "data.dat", row.control);
-        if (row.link) {
-            ASSERT_EQ(symlink("/dev/full", (dir / row.link).c_str()), 0);
-        }
+        write_file(dir / "old.wth", old_file("CO2", 1, 3));
+        write_file(dir / "data.dat", control);
         RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
-        EXPECT_EQ(r.status, 1) << row.what;
-        EXPECT_EQ(r.err.rfind("FATAL Could not write file: ", 0), 0u) << row.what << r.err;
-        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.what << r.err;
-        EXPECT_FALSE(file_exists(dir / "new.wth")) << row.what;
+        EXPECT_EQ(r.status, 1) << control;
+        EXPECT_EQ(r.err, "FATAL Could not write file: /dev/full\n") << control;
+        EXPECT_FALSE(file_exists(dir / "new.wth")) << control;
+        EXPECT_FALSE(file_exists(dir / "new.ctm")) << control;
     }
+}
+
+// Whichever file operation fails, the run ends with a FATAL and leaves both
+// destinations as they were, or succeeds; no temporary file is left behind.
+TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
+    TempDir dir;
+    write_file(dir / "old.wth", old_file("CO2 H2O", 1, 1));
+    write_file(dir / "data.dat", control_file("old.wth"));
+    ASSERT_EQ(run_program(RENVAL_EXE, dir.path(), {"data.dat"}).status, 0);
+    const std::string wth = read_file(dir / "new.wth"), ctm = read_file(dir / "new.ctm");
+    auto older = [&] {
+        write_file(dir / "new.wth", "older file");
+        write_file(dir / "new.ctm", "older species");
+    };
+    int n = run_with_faults(RENVAL_FAULTS_EXE, dir.path(), {"data.dat"}, older,
+                            [&](int k, const RunResult &r) {
+        bool untouched = read_file(dir / "new.wth") == "older file" &&
+                         read_file(dir / "new.ctm") == "older species";
+        if (r.status == 0) {
+            EXPECT_EQ(read_file(dir / "new.wth"), wth) << k;
+            EXPECT_EQ(read_file(dir / "new.ctm"), ctm) << k;
+        } else {
+            EXPECT_EQ(r.status, 1) << k;
+            EXPECT_EQ(r.err.rfind("FATAL ", 0), 0u) << k << r.err;
+            EXPECT_TRUE(untouched) << k;
+        }
+        EXPECT_EQ(hidden_files(dir.path()), "") << k;
+    });
+    EXPECT_GT(n, 100);  // every write of both files and the copy was made to fail
 }

@@ -2,7 +2,9 @@
 // way a control file can stop the run.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support.h"
@@ -128,35 +130,42 @@ TEST(TolvexRun, InputErrorsAreAllReportedAndNothingIsWritten) {
     EXPECT_EQ(log.find("Final"), std::string::npos);
 }
 
-TEST(TolvexRun, FailuresEndWithStatusOneAndTheirMessage) {
+TEST(TolvexRun, FailuresEndWithStatusOneAndTheirMessageAndLeaveTheDestination) {
+    const std::string tail = "\r\nout.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n1/1 1/1\r\n";
     struct Row {
         const char *what;
         std::string data;
         const char *message;  // the message line on the standard error stream
-        bool out_exists;
     } rows[] = {
         {"ends early", "Test run\r\nout.wth\r\nTEMPLATE\r\nout.wth\r\n1/1",
-         "ERROR (no date) is not a valid date\n", false},
-        {"day 366", control("TEMPLATE", "1/1 366"), "ERROR 366 is not a valid date\n", false},
+         "ERROR (no date) is not a valid date\n"},
+        {"day 366", control("TEMPLATE", "1/1 366"), "ERROR 366 is not a valid date\n"},
         {"long line", std::string(255, 'd') + "\r\n" + control("TEMPLATE", "1/1 1/1"),
-         "FATAL Buffer overflow: ", false},
+         "FATAL Buffer overflow: "},
         {"no folder", "T\r\nx\r\nTEMPLATE\r\nmissing/out.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n1/1 1/1\r\n",
-         "FATAL  Failed to open missing/out.wth\n", false},
-        {"lower case type", control("tmy2", "1/1 1/1"), "FATAL Unrecognized file type: tmy2\n", true},
+         "FATAL  Failed to open missing/out.wth\n"},
+        {"lower case type", control("tmy2", "1/1 1/1"), "FATAL Unrecognized file type: tmy2\n"},
         {"trailing blank", control("TEMPLATE ", "1/1 1/1"),
-         "FATAL Unrecognized file type: TEMPLATE \n", true},
+         "FATAL Unrecognized file type: TEMPLATE \n"},
+        {"missing source", "T\r\nnone.tm2\r\nTMY2" + tail, "FATAL  Failed to open none.tm2\n"},
+        // A source that is the destination, however spelt.
+        {"source is destination", control("TMY2", "1/1 1/1"),
+         "FATAL Destination is the source file: out.wth\n"},
+        {"other spelling", "T\r\n./out.wth\r\nE/E" + tail,
+         "FATAL Destination is the source file: out.wth\n"},
+        {"through a link", "T\r\nlink.tm2\r\nTMY2" + tail,
+         "FATAL Destination is the source file: out.wth\n"},
     };
     for (const Row &row : rows) {
-        Conversion run(row.data);
-        EXPECT_EQ(run.result.status, 1) << row.what;
-        EXPECT_NE(run.result.err.find(row.message), std::string::npos) << row.what << "\n" << run.result.err;
-        EXPECT_EQ(run.has_out(), row.out_exists) << row.what;
-        if (row.out_exists) {
-            // Only the head: the lines up to the time-point column line.
-            std::vector<std::string> lines = split_lines(run.out());
-            EXPECT_EQ(lines.size(), 7u) << row.what;
-            EXPECT_EQ(lines.back().rfind("!Date\tTime", 0), 0u) << row.what;
-        }
+        TempDir dir;
+        write_file(dir / "out.wth", "older file");
+        ASSERT_EQ(symlink("out.wth", (dir / "link.tm2").c_str()), 0);
+        write_file(dir / "data.dat", row.data);
+        RunResult r = run_program(TOLVEX_EXE, dir.path(), {"data.dat"});
+        EXPECT_EQ(r.status, 1) << row.what;
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.what << "\n" << r.err;
+        EXPECT_EQ(read_file(dir / "out.wth"), "older file") << row.what;
+        EXPECT_EQ(hidden_files(dir.path()), "") << row.what;
     }
 }
 
@@ -194,16 +203,106 @@ TEST(TolvexRun, MessageSwitchChoosesBoxOrConsole) {
 }
 
 TEST(TolvexRun, AWriteThatFailsIsNeverASuccess) {
-    // A full device as the weather file.
+    // A full device as the weather file: written directly, as there is nothing to replace.
     Conversion full("T\r\nx\r\nTEMPLATE\r\n/dev/full\r\n1/1 12/31\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
     EXPECT_EQ(full.result.status, 1);
     EXPECT_EQ(full.result.err, "FATAL Could not write file: /dev/full\n");
+}
 
-    // A full device as the log: the weather file is complete, but the run is no success.
+TEST(TolvexRun, AReplacedDestinationKeepsItsModeAndALinkStays) {
     TempDir dir;
-    ASSERT_EQ(symlink("/dev/full", (dir / "TOLVEX.LOG").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "d").c_str(), 0755), 0);
+    write_file(dir / "d/target.wth", "older file");
+    ASSERT_EQ(chmod((dir / "d/target.wth").c_str(), 0604), 0);
+    ASSERT_EQ(symlink("d/target.wth", (dir / "out.wth").c_str()), 0);
     write_file(dir / "data.dat", control("TEMPLATE", "1/1 1/1"));
-    RunResult r = run_program(TOLVEX_EXE, dir.path(), {"data.dat"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "FATAL Could not write file: " + dir.path() + "/TOLVEX.LOG\n");
+    ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"data.dat"}).status, 0);
+    struct stat link, target;
+    ASSERT_EQ(lstat((dir / "out.wth").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    ASSERT_EQ(stat((dir / "d/target.wth").c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 0604u);
+    EXPECT_EQ(count_time_lines(read_file(dir / "d/target.wth")), 25);
+    EXPECT_EQ(hidden_files(dir / "d"), "");
+}
+
+// Logs and the work file are never written through a symbolic link: the run ends at
+// once, says so, and what the link points to is untouched.
+TEST(TolvexRun, NoLogOrWorkFileIsWrittenThroughALink) {
+    struct Row {
+        const char *exe, *link, *err;
+    } rows[] = {
+        {TOLVEX_EXE, "TOLVEX.LOG", "FATAL Log file is a symbolic link: "},
+        {RENVAL_EXE, "RENVAL.LOG", "FATAL Log file is a symbolic link: "},
+        {RENVAL_EXE, "WEATHER.TMP", "FATAL Could not open temporary file: "},
+    };
+    for (const Row &row : rows) {
+        TempDir dir;
+        write_file(dir / "precious", "precious");
+        ASSERT_EQ(symlink("precious", (dir / row.link).c_str()), 0);
+        write_file(dir / "data.dat", row.exe == std::string(TOLVEX_EXE)
+                                         ? control("TEMPLATE", "1/1 1/1")
+                                         : "data.dat\nout.wth\nout.ctm\n\n");
+        RunResult r = run_program(row.exe, dir.path(), {"data.dat"});
+        EXPECT_EQ(r.status, 1) << row.link;
+        EXPECT_EQ(r.err, row.err + dir.path() + "/" + row.link + "\n");
+        EXPECT_EQ(read_file(dir / "precious"), "precious") << row.link;
+        EXPECT_FALSE(file_exists(dir / "out.wth")) << row.link;
+    }
+}
+
+// Runs started at once from one folder run one after another: the log holds one run,
+// whole, and every weather file is complete, a failing run's among them.
+TEST(TolvexRun, RunsStartedAtOnceFromOneFolder) {
+    TempDir dir;
+    const char *names[] = {"a", "b", "c", "bad"};
+    for (const char *n : names) {
+        std::string type = std::string(n) == "bad" ? "tmy2" : "TEMPLATE";
+        std::string dates = std::string(n) == "b" ? "3/1 2/28" : "1/1 12/31";
+        write_file(dir / (std::string(n) + ".dat"),
+                   "Run " + std::string(n) + "\r\nx\r\n" + type + "\r\n" + n + ".wth\r\n" +
+                       dates + "\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
+    }
+    ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"a.dat"}).status, 0);
+    ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"b.dat"}).status, 0);
+    const std::string a = read_file(dir / "a.wth"), b = read_file(dir / "b.wth");
+    for (int round = 0; round < 3; ++round) {
+        std::string cmd = "cd '" + dir.path() + "' && rm -f a.wth b.wth c.wth && (";
+        for (const char *n : names) cmd += "./tolvex " + std::string(n) + ".dat 2>/dev/null & ";
+        ASSERT_NE(system((cmd + "wait)").c_str()), -1);
+        EXPECT_EQ(read_file(dir / "a.wth"), a) << round;
+        EXPECT_EQ(read_file(dir / "b.wth"), b) << round;
+        EXPECT_EQ(read_file(dir / "c.wth").size(), a.size()) << round;
+        EXPECT_FALSE(file_exists(dir / "bad.wth")) << round;
+        std::string log = read_file(dir / "TOLVEX.LOG");
+        EXPECT_EQ(log.find('\0'), std::string::npos) << round;
+        EXPECT_EQ(log.find("Program:"), log.rfind("Program:")) << log;
+        bool whole = log.size() > 8 && (log.compare(log.size() - 8, 8, "\nFinal \n") == 0 ||
+                                        log.find("\n Unrecognized file type: tmy2\n") ==
+                                            log.size() - 31);
+        EXPECT_TRUE(whole) << log;
+    }
+}
+
+// A run ended by SIGTERM removes its temporary file; one killed outright leaves it,
+// and the next run for the same destination removes it.  The source is a pipe that no
+// one writes, so the runs wait inside the import with the head written.
+TEST(TolvexRun, AKilledRunLeavesTheDestination) {
+    TempDir dir;
+    write_file(dir / "out.wth", "older file");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    write_file(dir / "data.dat", "T\r\npipe\r\nTMY2\r\nout.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
+    for (int sig : {SIGTERM, SIGKILL}) {
+        int pid = start_program(TOLVEX_EXE, dir.path(), {"data.dat"});
+        for (int i = 0; i < 1000 && hidden_files(dir.path()).empty(); ++i) usleep(5000);
+        ASSERT_NE(hidden_files(dir.path()), "") << sig;
+        kill(pid, sig);
+        EXPECT_EQ(wait_program(pid, dir.path()).status, -1);
+        EXPECT_EQ(read_file(dir / "out.wth"), "older file") << sig;
+    }
+    EXPECT_EQ(hidden_files(dir.path()).size(), std::string(".out.wth.XXXXXX").size());
+    write_file(dir / "data.dat", control("TEMPLATE", "1/1 1/1"));
+    ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"data.dat"}).status, 0);
+    EXPECT_EQ(hidden_files(dir.path()), "");
+    EXPECT_EQ(count_time_lines(read_file(dir / "out.wth")), 25);
 }

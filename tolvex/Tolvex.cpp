@@ -95,6 +95,14 @@ FILE *open_weather_file(const ConversionSettings &s) {
     return dest;
 }
 
+// ---- paths ------------------------------------------------------------------------
+// A TMY2 or E/E source is never its own destination, however either is spelt.
+static void check_destination(const ConversionSettings &s) {
+    bool has_source = same_text(s.file_type, "TMY2") || same_text(s.file_type, "E/E");
+    if (has_source && same_file(s.source_path, s.dest_path))
+        MSG_FATAL("Destination is the source file: ", s.dest_path);
+}
+
 // ---- driver -----------------------------------------------------------------------
 int tolvex_main(int argc, char **argv) {
     const char *argv0 = argc > 0 ? argv[0] : "tolvex";
@@ -116,6 +124,7 @@ int tolvex_main(int argc, char **argv) {
 
     // Settings, then the head and day section, then the producer for the file type.
     const ConversionSettings settings = read_control_file(control);
+    check_destination(settings);
     FILE *dest = open_weather_file(settings);
     if (same_text(settings.file_type, "TMY2")) {
         import_tmy2(settings, dest);
@@ -129,6 +138,6 @@ int tolvex_main(int argc, char **argv) {
     out_close(dest);
     fprintf(log_file, "Finished %s\n", settings.dest_path);
 
-    // The closing heap report and "Final ".
+    // The closing heap report and "Final "; the weather file replaces the destination.
     return log_close();
 }

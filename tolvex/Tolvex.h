@@ -3,7 +3,8 @@
 //
 // The driver reads the settings, opens the destination with its head and day section,
 // hands settings and destination to the producer of the file type (Wfiles) and closes
-// the destination when the producer returns.  No process-wide state of its own.
+// the destination when the producer returns; the finished file replaces the
+// destination when the log is closed (Output, Run).  No process-wide state of its own.
 #pragma once
 
 #include <cstdio>
@@ -21,11 +22,13 @@ void days_set_dst(DayTable &t, int dst_start, int dst_end);
 // "Run terminated because of input errors" before any output file exists.
 ConversionSettings read_control_file(const char *path);
 
-// Creates the destination of `s` (FATAL " Failed to open " and the path when it cannot
-// be created), writes the head and the day section and returns the open file; the
-// caller closes it with out_close.
+// Creates the output file for the destination of `s` (out_open; FATAL " Failed to
+// open " and the path when it cannot be created), writes the head and the day section
+// and returns the open file; the caller closes it with out_close.
 FILE *open_weather_file(const ConversionSettings &s);
 
-// The whole run of the program: log, heap report, control file, head, producer.
+// The whole run of the program: log, heap report, control file, head, producer.  A
+// TMY2 or E/E source that is the destination ends the run before anything is written:
+// FATAL "Destination is the source file: " and the destination's path.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
 int tolvex_main(int argc, char **argv);

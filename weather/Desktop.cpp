@@ -1,13 +1,13 @@
-// Desktop - the application folder, the folder for the run's files, the help viewer
+// Desktop - the application folder, the folder for the run's files, the help window
 // and a converter run.
 #include "Desktop.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QVariant>
 #include <QWidget>
@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "RunFolder.h"
+#include "HelpWindow.h"
 
 namespace {
 
@@ -104,16 +105,14 @@ int help_topic_for(const QWidget *window) {
     return window->property(kHelpTopicProperty).toInt();
 }
 
-QUrl help_url(const QString &file, int topic) {
-    QUrl url = QUrl::fromLocalFile(file);
-    if (topic != 0) url.setFragment(QString::number(topic));
-    return url;
-}
-
-bool show_help(const QString &file, int topic) {
-    if (help_handler) return help_handler(file, topic);
-    if (!QFileInfo(file).isFile()) return false;  // the viewer's matter; nothing of ours
-    return QDesktopServices::openUrl(help_url(file, topic));
+void show_help(int topic) {
+    if (help_handler) {
+        help_handler(topic);
+        return;
+    }
+    static QPointer<HelpWindow> window;  // one for the program's life
+    if (!window) window = new HelpWindow;
+    window->showTopic(topic);
 }
 
 HelpHandler set_help_handler(HelpHandler handler) {

@@ -1,14 +1,13 @@
 // Desktop - what the window asks of the system around it: the application folder that
-// holds the programs, the folder for the run's files, the help viewer, and a converter
+// holds the programs, the folder for the run's files, the help window, and a converter
 // run with its wait.
 //
-// The application folder and the help viewer each go through one routine whose work a
+// The application folder and the help window each go through one routine whose work a
 // test can replace, so that tests run converters from a folder of their own and watch
-// help requests without opening a viewer.
+// help requests without opening the window.
 #pragma once
 
 #include <QString>
-#include <QUrl>
 #include <functional>
 
 class QWidget;
@@ -35,26 +34,18 @@ QString run_files_folder(QString *error = nullptr);
 // The property that holds the help topic number of a window or a control; 0 or no
 // property means none.
 constexpr const char *kHelpTopicProperty = "HelpContextID";
-// Topic of the help contents, opened by "Help Contents".
-constexpr int kHelpContentsTopic = 100;
 
 // The topic F1 opens in `window`: that of the control in it that has (or last had) the
-// focus; when that control has none, the window's own; else 0, the file's first page.
+// focus; when that control has none, the window's own; else 0, the contents.
 int help_topic_for(const QWidget *window);
 
-// The address handed to the desktop for the help file `file` at `topic`: the file's
-// URL with the topic number as its fragment ("file:///.../weather.chm#300"); topic 0
-// (none) gives the file's URL alone, so that the viewer opens at its first page.
-QUrl help_url(const QString &file, int topic);
+// Shows the program's help at `topic` in its help window, which is made at the first
+// call and kept; it is not modal, so it stays usable beside a modal log viewer.
+void show_help(int topic);
 
-// Opens the help file `file` at `topic` in the desktop's viewer for its kind of file.
-// A missing file, or a desktop without such a viewer, shows nothing and returns false;
-// true when the file was handed over.
-bool show_help(const QString &file, int topic);
-
-using HelpHandler = std::function<bool(const QString &file, int topic)>;
-// Replaces what show_help does; an empty handler brings back the desktop's viewer.
-// Returns the handler in place before.
+using HelpHandler = std::function<void(int topic)>;
+// Replaces what show_help does; an empty handler brings back the help window.  Returns
+// the handler in place before.
 HelpHandler set_help_handler(HelpHandler handler);
 
 // ---- Converter run -------------------------------------------------------------------

@@ -2,8 +2,10 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <utility>
 
 #include "WeatherRules.h"
@@ -13,6 +15,9 @@ namespace {
 MessageHandler message_handler;
 MessageButtonHandler message_button_handler;
 FileDialogHandler file_dialog_handler;
+
+// The settings key of the folder of the last file chosen.
+constexpr const char *kLastFolderKey = "files/lastFolder";
 
 void message_box(QWidget *parent, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok,
@@ -40,16 +45,18 @@ QString dialog_filter(const QString &filter) {
 }
 
 QString file_dialog(QWidget *parent, FileDialogKind kind, const QString &filter) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QString(), last_folder());
     dialog.setNameFilter(dialog_filter(filter));
     if (kind == FileDialogKind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
-        // The converters create or replace the destination themselves.
+        // The dialog adds the extension before it asks whether to replace a file, so
+        // that it asks about the file the converter will write.
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const int dot = filter.lastIndexOf(QLatin1String("*."));
+        if (dot >= 0) dialog.setDefaultSuffix(filter.mid(dot + 2));
     }
     if (dialog.exec() != QDialog::Accepted) return QString();
     return dialog.selectedFiles().value(0);
@@ -82,8 +89,16 @@ MessageButtonHandler set_message_button_handler(MessageButtonHandler handler) {
 }
 
 QString choose_file(QWidget *parent, FileDialogKind kind, const QString &filter) {
-    return file_dialog_handler ? file_dialog_handler(parent, kind, filter)
-                               : file_dialog(parent, kind, filter);
+    const QString path = file_dialog_handler ? file_dialog_handler(parent, kind, filter)
+                                             : file_dialog(parent, kind, filter);
+    if (!path.trimmed().isEmpty()) remember_file(path);
+    return path;
+}
+
+QString last_folder() { return QSettings().value(QLatin1String(kLastFolderKey)).toString(); }
+
+void remember_file(const QString &path) {
+    QSettings().setValue(QLatin1String(kLastFolderKey), QFileInfo(path).absolutePath());
 }
 
 FileDialogHandler set_file_dialog_handler(FileDialogHandler handler) {

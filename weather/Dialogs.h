@@ -30,13 +30,21 @@ MessageButtonHandler set_message_button_handler(MessageButtonHandler handler);
 
 enum class FileDialogKind {
     Open,  // an existing file only
-    Save,  // any name, also of a file that does not exist yet; no overwrite question
+    Save,  // any name, also of a file that does not exist yet; the pattern's extension
+           // is added to a name without one, and replacing a file is asked first
 };
 
 // Shows the open or save dialog with `filter` ("Description (*.ext)|*.ext": the part
-// before "|" is shown, the part after it is the pattern).  Returns the full path
-// chosen, or an empty text when the user cancelled.
+// before "|" is shown, the part after it is the pattern), in the folder of the last
+// file chosen.  Returns the full path chosen, or an empty text when the user cancelled;
+// a path chosen is remembered (remember_file).
 QString choose_file(QWidget *parent, FileDialogKind kind, const QString &filter);
+
+// The folder of the last file chosen, kept across starts in the user's settings; ""
+// before any choice.
+QString last_folder();
+// Remembers the folder of `path` as the one the next file dialog opens in.
+void remember_file(const QString &path);
 
 using FileDialogHandler =
     std::function<QString(QWidget *parent, FileDialogKind kind, const QString &filter)>;

@@ -4,40 +4,61 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetrics>
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QKeySequence>
-#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextBlock>
+#include <QVBoxLayout>
 #include <utility>
 
 #include "Desktop.h"
 #include "Twips.h"
+#include "WeatherRules.h"
 
 namespace {
 
 // Client area when the window first opens, in twips; the user may resize it.
-constexpr int kFirstWidth = 4680;
-constexpr int kFirstHeight = 3195;
-// Size of "Close", and the distance of its top from the window's lower outer edge.
-constexpr int kCloseWidth = 855;
+constexpr int kFirstWidth = 9600;
+constexpr int kFirstHeight = 6000;
+constexpr int kCloseWidth = 855;  // "Close", at least
 constexpr int kCloseHeight = 375;
-constexpr int kCloseFromBottom = 930;
+
+// Marked lines: a light red behind bold text, readable in light and dark themes alike
+// because the text colour is set with it.
+const QColor kMarkBackground(255, 214, 214);
+const QColor kMarkText(128, 0, 0);
 
 }  // namespace
 
-LogViewer::LogViewer(std::function<QString()> log_file, const QString &help_file,
-                               QWidget *parent)
-    : QDialog(parent), logFile_(std::move(log_file)), helpFile_(help_file) {
+LogViewer::LogViewer(std::function<QString()> log_file, QWidget *parent)
+    : QDialog(parent), logFile_(std::move(log_file)) {
     setObjectName(QStringLiteral("frmViewLogFile"));
-    setWindowTitle(tr("Log FIle"));
-    setSizeGripEnabled(false);
-    resize(twips_size(this, kFirstWidth, kFirstHeight));
+    setWindowTitle(tr("Log File"));
+    setSizeGripEnabled(true);
+
+    txtLog = new QPlainTextEdit(this);
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setAccessibleName(tr("Log"));
+    txtLog->setReadOnly(true);
+    txtLog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     cmdClose = new QPushButton(tr("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->resize(twips_size(this, kCloseWidth, kCloseHeight));
-    placeCloseButton();
+    cmdClose->setMinimumSize(twips_size(this, kCloseWidth, kCloseHeight));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(txtLog);
+    layout->addLayout(buttons);
+    resize(twips_size(this, kFirstWidth, kFirstHeight));
 
     connect(cmdClose, &QPushButton::clicked, this, &LogViewer::cmdClose_clicked);
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -54,64 +75,56 @@ void LogViewer::setHelpContextID(int topic) {
 // The file is read whole and split at line feeds; a carriage return before a line feed
 // belongs to the line end.  Bytes are taken in the local 8-bit encoding, as the
 // converters write them.
-void LogViewer::LoadLog() {
+void LogViewer::loadLog() {
     const QString path = logFile_();
     QFile file(path);
-    lines_.clear();
+    QByteArray bytes;
+    QStringList lines;
     if (!QFileInfo::exists(path)) {
-        update();  // no log (yet): nothing to show, and no message
-        return;
+        // No log (yet): nothing to show, and no message.
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        lines << tr("The log file %1 could not be read (%2).").arg(path, file.errorString());
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            lines << tr("The log file %1 could not be read (%2).").arg(path, file.errorString());
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        lines_ << tr("The log file %1 could not be read (%2).").arg(path, file.errorString());
-        update();
-        return;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        lines_ << tr("The log file %1 could not be read (%2).").arg(path, file.errorString());
+    loaded_ = bytes;
+    loadedPath_ = path;
     if (bytes.endsWith('\n')) bytes.chop(1);  // a last line end opens no new line
     if (!bytes.isEmpty()) {
         for (QByteArray line : bytes.split('\n')) {
             if (line.endsWith('\r')) line.chop(1);
-            lines_ << QString::fromLocal8Bit(line);
+            lines << QString::fromLocal8Bit(line);
         }
     }
-    update();
+    lines_ = lines;
+    marked_.clear();
+    for (int i = 0; i < lines_.size(); ++i) {
+        if (!is_problem_head(lines_[i].toStdString())) continue;
+        marked_ << i;
+        if (i + 1 < lines_.size()) marked_ << ++i;  // the message's text
+    }
+    showLines();
 }
 
 // ---- Events -----------------------------------------------------------------------
 
-// The log is read anew every time the window is shown and every time it becomes the
-// active one.  Showing the window activates it, but not on every platform.
+// Coming back to the window reads the log again, but shows it anew only when it has
+// changed, so that a selection and the place read stay.
 bool LogViewer::event(QEvent *event) {
-    if (event->type() == QEvent::WindowActivate) LoadLog();
+    if (event->type() == QEvent::WindowActivate && isVisible()) {
+        const QString path = logFile_();
+        QFile file(path);
+        const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (path != loadedPath_ || now != loaded_) loadLog();
+    }
     return QDialog::event(event);
 }
 
 void LogViewer::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    LoadLog();
-}
-
-// One log line per text line from the top-left corner; what lies below the window's
-// lower edge or beyond its right edge is cut off.
-void LogViewer::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    const int step = QFontMetrics(font()).lineSpacing();
-    int top = 0;
-    for (const QString &line : lines_) {
-        if (top >= height()) break;
-        painter.drawText(QRect(0, top, width(), step),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs,
-                         line);
-        top += step;
-    }
-}
-
-void LogViewer::resizeEvent(QResizeEvent *event) {
-    QDialog::resizeEvent(event);
-    placeCloseButton();
+    loadLog();
 }
 
 // ---- Handlers ---------------------------------------------------------------------
@@ -119,14 +132,29 @@ void LogViewer::resizeEvent(QResizeEvent *event) {
 // Hides the window; it stays, and shows the log anew when it opens again.
 void LogViewer::cmdClose_clicked() { hide(); }
 
-void LogViewer::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
+void LogViewer::f1_pressed() { show_help(help_topic_for(this)); }
 
 // ---- Helpers ----------------------------------------------------------------------
 
-// Centred across the window, its top 930 twips above the window's lower outer edge
-// (title bar and borders included), so that a low window pushes it up and out of sight.
-void LogViewer::placeCloseButton() {
-    const QRect outer = frameGeometry();
-    cmdClose->move((outer.width() - cmdClose->width()) / 2,
-                   outer.height() - twips_to_pixels(kCloseFromBottom, logicalDpiY()));
+// Puts the lines into the text, marks the marked ones and moves to the first of them.
+void LogViewer::showLines() {
+    txtLog->setPlainText(lines_.join(QLatin1Char('\n')));
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat mark;
+    mark.setBackground(kMarkBackground);
+    mark.setForeground(kMarkText);
+    mark.setFontWeight(QFont::Bold);
+    mark.setProperty(QTextFormat::FullWidthSelection, true);
+    for (const int line : marked_) {
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(txtLog->document()->findBlockByNumber(line));
+        selection.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        selection.format = mark;
+        marks << selection;
+    }
+    txtLog->setExtraSelections(marks);
+
+    QTextCursor at(txtLog->document()->findBlockByNumber(marked_.isEmpty() ? 0 : marked_.first()));
+    txtLog->setTextCursor(at);
+    txtLog->centerCursor();
 }

@@ -2,7 +2,9 @@
 #include "WeatherRules.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 // ---- Version --------------------------------------------------------------------
 
@@ -19,10 +21,10 @@ std::string window_caption(int major, int minor, int revision) {
 
 TypeControls type_controls(ConversionType type) {
     switch (type) {
-    case ConversionType::V1Upgrade: return {true, false, 400};
-    case ConversionType::Tmy2: return {true, true, 300};
-    case ConversionType::Epw: return {true, true, 200};
-    case ConversionType::Template: return {false, true, 500};
+    case ConversionType::V1Upgrade: return {true, false, kHelpUpgrade};
+    case ConversionType::Tmy2: return {true, true, kHelpTmy2};
+    case ConversionType::Epw: return {true, true, kHelpEe};
+    case ConversionType::Template: return {false, true, kHelpTemplate};
     }
     return {true, false, 0};
 }
@@ -35,6 +37,19 @@ const char *source_filter(ConversionType type) {
     case ConversionType::Template: return "";
     }
     return "";
+}
+
+// ---- Help -------------------------------------------------------------------------
+
+const char *help_page(int topic) {
+    switch (topic) {
+    case kHelpEe: return "ee.html";
+    case kHelpTmy2: return "tmy2.html";
+    case kHelpUpgrade: return "upgrade.html";
+    case kHelpTemplate: return "template.html";
+    case kHelpMessages: return "messages.html";
+    default: return "contents.html";
+    }
 }
 
 // ---- Source and destination files -----------------------------------------------
@@ -79,6 +94,13 @@ bool is_blank(const std::string &text) {
     return text.find_first_not_of(" \t") == std::string::npos;
 }
 
+std::string with_weather_extension(const std::string &path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    if (name < path.size() && path.find('.', name + 1) != std::string::npos) return path;
+    return path + ".wth";
+}
+
 // ---- Calendar ---------------------------------------------------------------------
 
 void init_month_days(MonthTables &t) {
@@ -115,6 +137,18 @@ std::string date_text(int month, int day) {
     return std::to_string(month) + "/" + std::to_string(day);
 }
 
+bool is_real_day(int month, int day) {
+    static constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= kMonths && day >= 1 && day <= kDays[month - 1];
+}
+
+bool is_valid_date(const std::string &text) {
+    auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+    if (text.size() != 5 || text[2] != '/' || !digit(0) || !digit(1) || !digit(3) || !digit(4))
+        return false;
+    return is_real_day((text[0] - '0') * 10 + (text[1] - '0'), (text[3] - '0') * 10 + (text[4] - '0'));
+}
+
 // ---- Special days -----------------------------------------------------------------
 
 int add_special_day(std::vector<SpecialDay> &rows, const std::string &date,
@@ -141,28 +175,28 @@ namespace {
 
 constexpr const char *kCrLf = "\r\n";
 
-// The decimal value of the two characters at `pos` of `date`; a character that is not
-// a digit counts as 0.
-int two_digits(const std::string &date, size_t pos) {
-    int value = 0;
-    for (size_t i = pos; i < pos + 2 && i < date.size(); ++i)
-        value = value * 10 + (date[i] >= '0' && date[i] <= '9' ? date[i] - '0' : 0);
-    return value;
-}
-
-// True when the "mm/dd" text `start` comes after `end` within the year.
-bool date_after(const std::string &start, const std::string &end) {
-    const size_t start_day = start.size() >= 2 ? start.size() - 2 : 0;
-    const size_t end_day = end.size() >= 2 ? end.size() - 2 : 0;
-    const int start_month = two_digits(start, 0), end_month = two_digits(end, 0);
-    return start_month > end_month ||
-           (start_month == end_month && two_digits(start, start_day) > two_digits(end, end_day));
-}
-
 // A numeric line: one blank in the place of a sign, the digits, one blank.
 std::string numeric_line(int value) { return " " + std::to_string(value) + " " + kCrLf; }
 
 std::string text_line(const std::string &text) { return text + kCrLf; }
+
+// The name of a date box as its label (and screen readers) give it.
+const char *date_box_name(RunInput input) {
+    switch (input) {
+    case RunInput::StartDate: return "Start Date";
+    case RunInput::EndDate: return "End Date";
+    case RunInput::DslStart: return "Daylight Savings Start Date";
+    case RunInput::DslEnd: return "Daylight Savings End Date";
+    default: return "";
+    }
+}
+
+// True when both paths name one existing file, also through links.  A path that does
+// not exist yet names no file.
+bool same_file(const std::string &a, const std::string &b) {
+    std::error_code error;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
+}
 
 std::string pair_line(const std::string &first, const std::string &second) {
     return first + " " + second + kCrLf;
@@ -170,15 +204,30 @@ std::string pair_line(const std::string &first, const std::string &second) {
 
 }  // namespace
 
-const char *check_run_inputs(const RunInputs &in) {
+RunCheck check_run_inputs(const RunInputs &in) {
     if (in.type != ConversionType::V1Upgrade) {
-        for (const std::string *date : {&in.start_date, &in.end_date, &in.dsl_start, &in.dsl_end})
-            if (date->find('_') != std::string::npos) return kMsgDatesIncomplete;
-        if (date_after(in.start_date, in.end_date)) return kMsgDateOrder;
+        const std::pair<const std::string *, RunInput> dates[] = {
+            {&in.start_date, RunInput::StartDate}, {&in.end_date, RunInput::EndDate},
+            {&in.dsl_start, RunInput::DslStart}, {&in.dsl_end, RunInput::DslEnd}};
+        for (const auto &[date, input] : dates)
+            if (date->find('_') != std::string::npos) return {kMsgDatesIncomplete, input};
+        for (const auto &[date, input] : dates)
+            if (!is_valid_date(*date))
+                return {std::string(date_box_name(input)) + ": " + *date + kMsgInvalidDate, input};
     }
-    if (in.type != ConversionType::Template && is_blank(in.source_box)) return kMsgNoSource;
-    if (is_blank(in.destination_box)) return kMsgNoDestination;
-    return nullptr;
+    if (in.type != ConversionType::Template && is_blank(in.source_box))
+        return {kMsgNoSource, RunInput::Source};
+    if (is_blank(in.destination_box)) return {kMsgNoDestination, RunInput::Destination};
+    if (in.type != ConversionType::Template) {
+        const std::string &source = in.type == ConversionType::V1Upgrade ? in.v1_path
+                                    : in.type == ConversionType::Tmy2    ? in.tmy2_path
+                                                                         : in.epw_path;
+        const bool upgrade = in.type == ConversionType::V1Upgrade;
+        if (same_file(source, in.destination_box) || (upgrade && same_file(source, in.weather_path)) ||
+            (upgrade && same_file(source, in.contaminant_path)))
+            return {kMsgDestinationIsSource, RunInput::Destination};
+    }
+    return {};
 }
 
 std::string control_file_text(const RunInputs &in) {
@@ -198,4 +247,46 @@ std::string control_file_text(const RunInputs &in) {
                        numeric_line(static_cast<int>(in.special_days.size()));
     for (const SpecialDay &day : in.special_days) text += pair_line(day.date, day.type);
     return text + pair_line(in.dsl_start, in.dsl_end);
+}
+
+// ---- The converter's log -------------------------------------------------------------
+
+bool is_problem_head(const std::string &line) {
+    std::string text = line;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    // "...ERROR  (file Utils, line 407)": the location closes the line.
+    const size_t open = text.rfind("  (file ");
+    if (open == std::string::npos || open < 5 || text.back() != ')') return false;
+    const size_t comma = text.rfind(", line ");
+    if (comma == std::string::npos || comma < open) return false;
+    for (size_t i = comma + 7; i + 1 < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    const std::string word = text.substr(open - 5, 5);
+    return word == "ERROR" || word == "FATAL";
+}
+
+std::string first_problem(const std::string &log) {
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        if (end == std::string::npos) end = log.size();
+        if (is_problem_head(log.substr(start, end - start))) {
+            if (end >= log.size()) return "";
+            const size_t text = end + 1;
+            size_t text_end = log.find('\n', text);
+            if (text_end == std::string::npos) text_end = log.size();
+            std::string line = log.substr(text, text_end - text);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const size_t first = line.find_first_not_of(' ');
+            return first == std::string::npos ? "" : line.substr(first);
+        }
+        start = end + 1;
+    }
+    return "";
+}
+
+std::string failure_message(const std::string &log) {
+    const std::string problem = first_problem(log);
+    if (problem.empty()) return kMsgConversionFailed;
+    return kMsgConversionFailedWith + problem + kMsgSeeLogFile;
 }

@@ -21,12 +21,17 @@ constexpr const char *kMsgHeaderTooLarge = "There is an Error. Header Too Large.
 constexpr const char *kMsgSourceUnreadable = "Unable to open the source file.";
 constexpr const char *kMsgDatesIncomplete =
     "Please enter all the Dates Information. Dates must have four digits. Ex. 01/01";
-constexpr const char *kMsgDateOrder = "Start date must be before end date - conversion not run";
+// A date that is not a day of the year: "<box>: <date>" and then this.
+constexpr const char *kMsgInvalidDate = " is not a valid date";
+constexpr const char *kMsgDestinationIsSource = "The destination is the source file";
 constexpr const char *kMsgNoSource = "Specify a source file using the 'browse' button.";
 constexpr const char *kMsgNoDestination =
     "Specify a destination weather file using the 'Save As' button.";
 constexpr const char *kMsgConversionDone = "Conversion Completed Successfully";
 constexpr const char *kMsgConversionFailed = "Conversion failed - see log file";
+// The same with the text of the first ERROR or FATAL message of the converter's log.
+constexpr const char *kMsgConversionFailedWith = "Conversion failed: ";
+constexpr const char *kMsgSeeLogFile = " - see log file";
 // The window fills in %1, a path, and %2, the system's reason.
 constexpr const char *kMsgControlNotWritten =
     "The control file %1 could not be written (%2). The conversion was not run.";
@@ -63,6 +68,20 @@ TypeControls type_controls(ConversionType type);
 // Filter of the source dialog for `type` ("" for Template, which has no source).
 const char *source_filter(ConversionType type);
 
+// ---- Help -------------------------------------------------------------------------
+
+// Help topics: the contents, one per conversion type, and messages with missing values.
+constexpr int kHelpContents = 100;
+constexpr int kHelpEe = 200;
+constexpr int kHelpTmy2 = 300;
+constexpr int kHelpUpgrade = 400;
+constexpr int kHelpTemplate = 500;
+constexpr int kHelpMessages = 600;
+
+// The help page of `topic`, a file name of the help resources; the contents for topic
+// 0 (none) and for any number without a page.
+const char *help_page(int topic);
+
 // ---- Source and destination files -----------------------------------------------
 
 enum class HeaderRead {
@@ -87,6 +106,10 @@ std::string species_path(const std::string &weather_path);
 
 // True when `text` is empty or holds blanks (spaces, tabs) only.
 bool is_blank(const std::string &text);
+
+// `path` with ".wth" appended when its file name has no extension (no "." after its
+// first character); otherwise `path` unchanged.
+std::string with_weather_extension(const std::string &path);
 
 // ---- Calendar ---------------------------------------------------------------------
 
@@ -118,6 +141,12 @@ int previous_month(int month);
 
 // "m/d" in plain decimal, without leading zeros and without any range check (2/31).
 std::string date_text(int month, int day);
+
+// True when `day` of `month` exists in the 365-day year (no 29 February).
+bool is_real_day(int month, int day);
+// True when `text` is five characters "mm/dd" of two digits each that name a real day
+// (13/45, 02/31 and 00/10 do not).
+bool is_valid_date(const std::string &text);
 
 // ---- Special days -----------------------------------------------------------------
 
@@ -152,11 +181,38 @@ struct RunInputs {
     std::vector<SpecialDay> special_days;
 };
 
-// The first failing check of a run, as its message; nullptr when the run may go ahead.
-// The upgrade checks source and destination only; Template checks the dates and the
-// destination; TMY2 and E/E check the dates, the source and the destination.  A source
-// box of blanks alone counts as empty.
-const char *check_run_inputs(const RunInputs &in);
+// The input a failed check is about, so that the window can put the focus there.
+enum class RunInput { None, StartDate, EndDate, DslStart, DslEnd, Source, Destination };
+
+struct RunCheck {
+    std::string message;  // empty when the run may go ahead
+    RunInput input = RunInput::None;
+};
+
+// The first failing check of a run.  The upgrade checks the source, the destination
+// and that they are different files; Template checks the dates and the destination;
+// TMY2 and E/E check the dates, the source, the destination and that they differ.
+// Dates are checked for completeness first (all four boxes), then for being real days
+// of the year, start, end and the daylight-saving dates in this order; a start date
+// after the end date is a period over the year's end, not an error.  A source box of
+// blanks alone counts as empty.  The destination is the source when both paths name one
+// existing file (also through links); for the upgrade the species file counts too.
+RunCheck check_run_inputs(const RunInputs &in);
+
+// ---- The converter's log -------------------------------------------------------------
+
+// True when `line` holds the head of an ERROR or FATAL message: the word directly
+// followed by its location "  (file <unit>, line <n>)" at the line's end.  The input
+// echo of the converter may stand before it on the same line.
+bool is_problem_head(const std::string &line);
+
+// The text of the first ERROR or FATAL message in `log` (the line after its head,
+// without the leading blank and the line end); empty when there is none.
+std::string first_problem(const std::string &log);
+
+// The message that tells of a failed run whose log holds `log`: with the text of its
+// first ERROR or FATAL message, or the plain failure message when there is none.
+std::string failure_message(const std::string &log);
 
 // The control file for `in`, every line ended by CR LF: the four-line upgrade variant,
 // or the converter variant with the type word "TEMPLATE", "TMY2" or "E/E".

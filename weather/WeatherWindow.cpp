@@ -2,6 +2,7 @@
 #include "WeatherWindow.h"
 
 #include <QAbstractItemView>
+#include <algorithm>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -9,15 +10,21 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -39,9 +46,14 @@
 
 namespace {
 
-// Client area of the window, in twips.
-constexpr int kClientWidth = 7935;
-constexpr int kClientHeight = 7755;
+// Client area of the window, in twips: the frames' area, a margin around it, and a row
+// for the month's name above the calendar grid, which the lower frames grow by.
+constexpr int kFramesWidth = 7935;
+constexpr int kFramesHeight = 7755;
+constexpr int kMargin = 120;
+constexpr int kMonthRow = 240;
+constexpr int kClientWidth = kFramesWidth + 2 * kMargin;
+constexpr int kClientHeight = kFramesHeight + kMonthRow + 2 * kMargin;
 constexpr int kFontPoints = 8;
 
 // The masked date boxes: two digits, "/", two digits, "_" where nothing is typed yet.
@@ -52,18 +64,15 @@ constexpr const char *kNoDaylightSaving = "01/01";
 // Captions of the weekday headings over the grid, Sunday first.
 constexpr const char *kWeekdayHeads[kWeekdays] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 // Entries of cboFirstDay: their index is the weekday of 1 January.
-constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesdsay", "Wednesday",
+constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
 constexpr const char *kDayTypes[] = {"8", "9", "10", "11", "12"};
-
-// Help topics carried by the type options themselves (E/E has none of its own).
-constexpr int kTopicTmy2 = 300;
-constexpr int kTopicV1Upgrade = 400;
-constexpr int kTopicTemplate = 500;
+constexpr const char *kMonthNames[kMonths] = {"January", "February", "March",     "April",
+                                              "May",     "June",     "July",      "August",
+                                              "September", "October", "November", "December"};
 
 // Files of the application folder, and the control file in the folder for the run's
 // files.
-constexpr const char *kHelpFile = "/weather.chm";
 constexpr const char *kControlFile = "/data.dat";
 constexpr const char *kTolvexProgram = "/tolvex";
 constexpr const char *kRenvalProgram = "/renval";
@@ -71,6 +80,12 @@ constexpr const char *kRenvalProgram = "/renval";
 // run's files.
 constexpr const char *kTolvexLog = "/TOLVEX.LOG";
 constexpr const char *kRenvalLog = "/RENVAL.LOG";
+
+// Places a frame or a button of the client area, `left` and `top` counted from the
+// frames' area inside the margin.
+void place_on_client(QWidget *w, int left, int top, int width, int height) {
+    place(w, left + kMargin, top + kMargin, width, height);
+}
 
 template <class W>
 W *named(W *w, const char *name) {
@@ -114,6 +129,7 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     client->setAccessibleName(QString::fromLatin1(kAppTitle));
     client->setFixedSize(twips_size(client, kClientWidth, kClientHeight));
     setCentralWidget(client);
+    setAcceptDrops(true);  // a source file may be dropped anywhere on the window
 
     createMenus();
     createTypeFrame(client);
@@ -135,33 +151,33 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
 
 void WeatherWindow::setCurrentMonth(int month) {
     currentMonth_ = month;
-    DrawCalendar();
-    ShowSelectedDate();
+    drawCalendar();
+    showSelectedDate();
 }
 
 void WeatherWindow::setFirstDayOfYear(int weekday) {
     firstDayOfYear_ = weekday;
-    DrawCalendar();
-    ShowSelectedDate();
+    drawCalendar();
+    showSelectedDate();
 }
 
 void WeatherWindow::setSelectedDay(int day) {
     selectedDay_ = day;
-    ShowSelectedDate();
+    showSelectedDate();
 }
 
-ConversionType WeatherWindow::conversion_type() const {
+ConversionType WeatherWindow::conversionType() const {
     if (optWTH1_2->isChecked()) return ConversionType::V1Upgrade;
     if (optTemplate->isChecked()) return ConversionType::Template;
     if (optTmyWth->isChecked()) return ConversionType::Tmy2;
     return ConversionType::Epw;
 }
 
-RunInputs WeatherWindow::run_inputs() const {
+RunInputs WeatherWindow::runInputs() const {
     auto bytes = [](const QString &text) { return text.toLocal8Bit().toStdString(); };
     auto path = [](const QString &text) { return QFile::encodeName(text).toStdString(); };
     RunInputs in;
-    in.type = conversion_type();
+    in.type = conversionType();
     in.source_box = path(txtSourceFile->text());
     in.destination_box = path(txtWeatherDestination->text());
     in.description = bytes(txtDescription->text());
@@ -179,9 +195,13 @@ RunInputs WeatherWindow::run_inputs() const {
     return in;
 }
 
-QString WeatherWindow::log_file() const {
+QString WeatherWindow::logFile() const {
+    return lastRunLog_.isEmpty() ? converterLog(conversionType()) : lastRunLog_;
+}
+
+QString WeatherWindow::converterLog(ConversionType type) {
     return run_files_folder() +
-           QString::fromLatin1(optWTH1_2->isChecked() ? kRenvalLog : kTolvexLog);
+           QString::fromLatin1(type == ConversionType::V1Upgrade ? kRenvalLog : kTolvexLog);
 }
 
 // ---- Builders ---------------------------------------------------------------------
@@ -205,15 +225,15 @@ void WeatherWindow::createMenus() {
 
 void WeatherWindow::createTypeFrame(QWidget *client) {
     frmCType = named(new QGroupBox(tr("Conversion Type"), client), "frmCType");
-    place(frmCType, 0, 0, 2775, 3015);
+    place_on_client(frmCType, 0, 0, 2775, 3015);
 
     optWTH1_2 = named(new QRadioButton(tr("From Ventora 1.0 weather file"), frmCType), "optWTH1_2");
     place(optWTH1_2, 120, 240, 2535, 375);
-    optWTH1_2->setProperty(kHelpTopicProperty, kTopicV1Upgrade);
+    optWTH1_2->setProperty(kHelpTopicProperty, kHelpUpgrade);
 
     optTmyWth = named(new QRadioButton(tr("From TMY2 weather file"), frmCType), "optTmyWth");
     place(optTmyWth, 120, 600, 2055, 375);
-    optTmyWth->setProperty(kHelpTopicProperty, kTopicTmy2);
+    optTmyWth->setProperty(kHelpTopicProperty, kHelpTmy2);
 
     optEnergyplus =
         named(new QRadioButton(tr("From EnergyPlus/ESP-r (E/E)"), frmCType), "optEnergyplus");
@@ -221,24 +241,24 @@ void WeatherWindow::createTypeFrame(QWidget *client) {
 
     optTemplate = named(new QRadioButton(tr("Create Template"), frmCType), "optTemplate");
     place(optTemplate, 120, 1320, 1935, 375);
-    optTemplate->setProperty(kHelpTopicProperty, kTopicTemplate);
+    optTemplate->setProperty(kHelpTopicProperty, kHelpTemplate);
 }
 
 void WeatherWindow::createSourceFrame(QWidget *client) {
     frmSourceFile = named(new QGroupBox(tr("Source File"), client), "frmSourceFile");
-    place(frmSourceFile, 2880, 0, 5055, 735);
+    place_on_client(frmSourceFile, 2880, 0, 5055, 735);
 
     txtSourceFile = read_only_box(frmSourceFile, "txtSourceFile");
     txtSourceFile->setAccessibleName(frmSourceFile->title());  // it has no label of its own
     place(txtSourceFile, 120, 240, 3495, 285);
 
-    cmdBrowseSourceFile = named(new QPushButton(tr("Browse"), frmSourceFile), "cmdBrowseSourceFile");
+    cmdBrowseSourceFile = named(new QPushButton(tr("&Browse"), frmSourceFile), "cmdBrowseSourceFile");
     place(cmdBrowseSourceFile, 3720, 240, 975, 285);
 }
 
 void WeatherWindow::createDestinationFrame(QWidget *client) {
     frmDestination = named(new QGroupBox(tr("Destination Files"), client), "frmDestination");
-    place(frmDestination, 2880, 840, 5055, 2175);
+    place_on_client(frmDestination, 2880, 840, 5055, 2175);
 
     txtDescription = named(new QLineEdit(frmDestination), "txtDescription");
     txtDescription->setMaxLength(kDescriptionLimit);
@@ -251,7 +271,7 @@ void WeatherWindow::createDestinationFrame(QWidget *client) {
     lblSaveAs = label_for(frmDestination, "lblSaveAs", "Weather File", txtWeatherDestination);
     place(lblSaveAs, 120, 840, 1935, 255);
 
-    cmdSaveWeather = named(new QPushButton(tr("Save As"), frmDestination), "cmdSaveWeather");
+    cmdSaveWeather = named(new QPushButton(tr("&Save As"), frmDestination), "cmdSaveWeather");
     place(cmdSaveWeather, 3720, 1080, 975, 285);
 
     txtContaminantDestination = read_only_box(frmDestination, "txtContaminantDestination");
@@ -263,7 +283,7 @@ void WeatherWindow::createDestinationFrame(QWidget *client) {
 
 void WeatherWindow::createDatesFrame(QWidget *client) {
     frmDates = named(new QGroupBox(tr("Date Information"), client), "frmDates");
-    place(frmDates, 0, 3120, 2295, 3855);
+    place_on_client(frmDates, 0, 3120, 2295, 3855 + kMonthRow);
 
     txtStartDate = date_box(frmDates, "txtStartDate");
     place(txtStartDate, 1320, 360, 615, 315);
@@ -301,7 +321,7 @@ void WeatherWindow::createDatesFrame(QWidget *client) {
 
 void WeatherWindow::createSpecialFrame(QWidget *client) {
     frmSpecial = named(new QGroupBox(tr("Special Days"), client), "frmSpecial");
-    place(frmSpecial, 2400, 3120, 5535, 3855);
+    place_on_client(frmSpecial, 2400, 3120, 5535, 3855 + kMonthRow);
 
     cboFirstDay = named(new QComboBox(frmSpecial), "cboFirstDay");
     for (const char *day : kFirstDays) cboFirstDay->addItem(QString::fromLatin1(day));
@@ -319,20 +339,30 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
     cmdNext = named(new QPushButton(tr("Next"), frmSpecial), "cmdNext");
     place(cmdNext, 2640, 780, 855, 315);
 
+    // The month shown, named above the grid.
+    lblMonth = named(new QLabel(frmSpecial), "lblMonth");
+    lblMonth->setAlignment(Qt::AlignCenter);
+    QFont bold = lblMonth->font();
+    bold.setBold(true);
+    lblMonth->setFont(bold);
+    place(lblMonth, 540, 1185, 2535, 285);
+
     // The grid: cell k in column k mod 7 (Sunday first) and row k div 7; neighbours
     // overlap by 15 twips.
     for (int c = 0; c < kWeekdays; ++c) {
         const QByteArray name = "lblWeekday_" + QByteArray::number(c);
         lblWeekday[c] = named(new QLabel(QString::fromLatin1(kWeekdayHeads[c]), frmSpecial), name);
         lblWeekday[c]->setAlignment(Qt::AlignCenter);
-        place(lblWeekday[c], 540 + 360 * c, 1260, 375, 240);
+        place(lblWeekday[c], 540 + 360 * c, 1260 + kMonthRow, 375, 240);
     }
     cmdDayGroup = new QButtonGroup(this);
     for (int k = 0; k < kDayButtons; ++k) {
         const QByteArray name = "cmdDay_" + QByteArray::number(k);
         cmdDay[k] = named(new QPushButton(frmSpecial), name);
-        place(cmdDay[k], 540 + 360 * (k % kWeekdays), 1500 + 360 * (k / kWeekdays), 375, 375);
+        place(cmdDay[k], 540 + 360 * (k % kWeekdays), 1500 + kMonthRow + 360 * (k / kWeekdays), 375,
+              375);
         cmdDayGroup->addButton(cmdDay[k], k);
+        cmdDay[k]->installEventFilter(this);  // arrow keys move the picked day
     }
 
     ltvSpecialDays = named(new QTreeWidget(frmSpecial), "ltvSpecialDays");
@@ -346,26 +376,26 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
     ltvSpecialDays->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ltvSpecialDays->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ltvSpecialDays->header()->setSectionResizeMode(QHeaderView::Stretch);
-    place(ltvSpecialDays, 3960, 360, 1305, 2295);
+    place(ltvSpecialDays, 3600, 780, 1665, 2115);
 
-    cmdAddSpecialDate = named(new QPushButton(tr("Add "), frmSpecial), "cmdAddSpecialDate");
-    place(cmdAddSpecialDate, 3840, 2760, 615, 375);
-    cmdRemoveSpecialDate = named(new QPushButton(tr("Remove"), frmSpecial), "cmdRemoveSpecialDate");
-    place(cmdRemoveSpecialDate, 4560, 2760, 735, 375);
+    cmdAddSpecialDate = named(new QPushButton(tr("&Add "), frmSpecial), "cmdAddSpecialDate");
+    place(cmdAddSpecialDate, 3600, 3000, 795, 375);
+    cmdRemoveSpecialDate = named(new QPushButton(tr("Re&move"), frmSpecial), "cmdRemoveSpecialDate");
+    place(cmdRemoveSpecialDate, 4470, 3000, 795, 375);
 
     cboDayType = named(new QComboBox(frmSpecial), "cboDayType");
     for (const char *type : kDayTypes) cboDayType->addItem(QString::fromLatin1(type));
-    place(cboDayType, 4440, 3180, 735, 315);
+    place(cboDayType, 4140, 3480, 1125, 315);
     lblSpecialEvent = label_for(frmSpecial, "lblSpecialEvent", "Type", cboDayType);
     cboDayType->view()->setAccessibleName(lblSpecialEvent->text());
-    place(lblSpecialEvent, 3960, 3240, 435, 255);
+    place(lblSpecialEvent, 3600, 3510, 495, 255);
 }
 
 void WeatherWindow::createButtons(QWidget *client) {
-    cmdConvert = named(new QPushButton(tr("Run"), client), "cmdConvert");
-    place(cmdConvert, 2700, 7200, 975, 375);
+    cmdConvert = named(new QPushButton(tr("&Run"), client), "cmdConvert");
+    place_on_client(cmdConvert, 2700, 7200 + kMonthRow, 975, 375);
     cmdViewLogFile = named(new QPushButton(tr("View Log File"), client), "cmdViewLogFile");
-    place(cmdViewLogFile, 3840, 7200, 1335, 375);
+    place_on_client(cmdViewLogFile, 3840, 7200 + kMonthRow, 1335, 375);
 }
 
 // The states the window opens with.  They are not those of a type switch: the start
@@ -381,17 +411,21 @@ void WeatherWindow::setDesignStates() {
     optWTH1_2->setFocus();
 }
 
-// The keyboard order of the controls that take the focus.
+// The keyboard order of the controls that take the focus: top to bottom, left to right,
+// frame by frame.  Of the grid only the cell of the picked day takes the focus
+// (drawCalendar), so that the whole grid is one stop.  Return presses the button with
+// the focus, as in a dialog.
 void WeatherWindow::setKeyboardOrder() {
     std::vector<QWidget *> order = {
-        optWTH1_2, optTmyWth, optTemplate, txtSourceFile, cmdBrowseSourceFile, txtDescription,
+        optWTH1_2, optTmyWth, optEnergyplus, optTemplate, txtSourceFile, cmdBrowseSourceFile, txtDescription,
         txtWeatherDestination, cmdSaveWeather, txtContaminantDestination, txtStartDate,
         txtEndDate, chkDaylightSavings, txtDSLStart, txtDSLEnd, cboFirstDay, cmdPrevious,
         txtDate, cmdNext};
     order.insert(order.end(), cmdDay.begin(), cmdDay.end());
     order.insert(order.end(), {ltvSpecialDays, cmdAddSpecialDate, cmdRemoveSpecialDate, cboDayType,
-                               cmdConvert, cmdViewLogFile, optEnergyplus});
+                               cmdConvert, cmdViewLogFile});
     for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    for (QPushButton *button : findChildren<QPushButton *>()) button->setAutoDefault(true);
 }
 
 void WeatherWindow::connectHandlers() {
@@ -438,7 +472,6 @@ void WeatherWindow::frmWeather_load() {
     cboDayType->setCurrentIndex(0);
     txtDSLStart->setText(QString::fromLatin1(kNoDaylightSaving));
     txtDSLEnd->setText(QString::fromLatin1(kNoDaylightSaving));
-    helpFile_ = application_folder() + QString::fromLatin1(kHelpFile);
     setWindowTitle(QString::fromStdString(
         window_caption(WEATHER_VERSION_MAJOR, WEATHER_VERSION_MINOR, WEATHER_VERSION_PATCH)));
     init_month_days(tables_);
@@ -455,8 +488,8 @@ void WeatherWindow::frmWeather_load() {
 // paths stay), the type's help topic.
 void WeatherWindow::opt_clicked(ConversionType type) {
     const TypeControls controls = type_controls(type);
-    EnableSourceControls(controls.source);
-    EnableDateControls(controls.dates);
+    enableSourceControls(controls.source);
+    enableDateControls(controls.dates);
     txtSourceFile->clear();
     txtDescription->clear();
     txtWeatherDestination->clear();
@@ -464,16 +497,34 @@ void WeatherWindow::opt_clicked(ConversionType type) {
     setHelpTopic(controls.help_topic);
 }
 
-// Source selection.  The upgrade's path is stored and shown before its first line is
-// read; the TMY2 and E/E paths only after it was read.  A cancelled dialog changes
-// nothing.
+// Source selection.  A cancelled dialog changes nothing.
 void WeatherWindow::cmdBrowseSourceFile_clicked() {
-    const ConversionType type = conversion_type();
+    const ConversionType type = conversionType();
     if (type == ConversionType::Template) return;  // no source to choose
     const QString path =
         choose_file(this, FileDialogKind::Open, QString::fromLatin1(source_filter(type)));
     if (is_blank(path.toStdString())) return;
+    takeSourceFile(path);
+}
 
+// A file dropped on the window is the source, as if chosen with "Browse", while the
+// selected type has a source.
+void WeatherWindow::dragEnterEvent(QDragEnterEvent *event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void WeatherWindow::dropEvent(QDropEvent *event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    remember_file(path);
+    takeSourceFile(path);
+}
+
+// The source `path` for the selected type: the upgrade's path is stored and shown
+// before its first line is read; the TMY2 and E/E paths only after it was read.
+void WeatherWindow::takeSourceFile(const QString &path) {
+    const ConversionType type = conversionType();
     if (type == ConversionType::V1Upgrade) {
         paths_.SourceV1Path = path;
         txtSourceFile->setText(path);
@@ -503,9 +554,11 @@ void WeatherWindow::cmdBrowseSourceFile_clicked() {
 // Destination selection: the weather file for every type, and for the upgrade the
 // species file beside it.
 void WeatherWindow::cmdSaveWeather_clicked() {
-    const QString path =
+    const QString chosen =
         choose_file(this, FileDialogKind::Save, QString::fromLatin1(kWeatherFilter));
-    if (is_blank(path.toStdString())) return;
+    if (is_blank(chosen.toStdString())) return;
+    const QString path = QFile::decodeName(
+        QByteArray::fromStdString(with_weather_extension(QFile::encodeName(chosen).toStdString())));
 
     txtWeatherDestination->setText(path);
     paths_.WeatherPath = path;
@@ -528,7 +581,13 @@ void WeatherWindow::cmdDay_clicked(int index) {
     if (!caption.isEmpty()) setSelectedDay(caption.toInt());
 }
 
+// Adds the picked date with the chosen type; a date that is not a day of the year (the
+// picked day kept from a longer month) is refused with a message.
 void WeatherWindow::cmdAddSpecialDate_clicked() {
+    if (!is_real_day(currentMonth_, selectedDay_)) {
+        show_msg(this, txtDate->text() + QString::fromLatin1(kMsgInvalidDate));
+        return;
+    }
     add_special_day(specialDays_, txtDate->text().toStdString(),
                     cboDayType->currentText().toStdString());
     showSpecialDays();
@@ -576,9 +635,11 @@ void WeatherWindow::mnuFileExit_clicked() { close(); }
 // nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
 void WeatherWindow::cmdConvert_clicked() {
     if (running_) return;
-    const RunInputs in = run_inputs();
-    if (const char *message = check_run_inputs(in)) {
-        show_msg(this, QString::fromLatin1(message));
+    const RunInputs in = runInputs();
+    const RunCheck check = check_run_inputs(in);
+    if (!check.message.empty()) {
+        show_msg(this, QString::fromStdString(check.message));
+        if (QWidget *box = inputBox(check.input)) box->setFocus();
         return;
     }
     // The control file goes where the converter writes its log (Desktop.h).
@@ -594,23 +655,33 @@ void WeatherWindow::cmdConvert_clicked() {
     const QString program =
         folder + QString::fromLatin1(in.type == ConversionType::V1Upgrade ? kRenvalProgram
                                                                           : kTolvexProgram);
+    // The log this run leaves, told from one left before by its time of change.
+    const QString log = converterLog(in.type);
+    const QDateTime logBefore = QFileInfo(log).lastModified();
     running_ = true;
     const ConverterRun run = run_converter(program, control);
     running_ = false;
-    reportRun(program, run);
+    const QFileInfo logAfter(log);
+    const bool leftLog = logAfter.exists() && logAfter.lastModified() != logBefore;
+    if (leftLog) {
+        lastRunLog_ = log;
+        cmdViewLogFile->setEnabled(true);
+    }
+    reportRun(program, run, leftLog ? log : QString());
 }
 
-// Shows the log of the converter that the selected type runs; the main window takes
-// no input until the log window is closed.
+// Shows the log of the last run (before any, of the converter that the selected type
+// runs); the main window takes no input until the log window is closed, while the help
+// window stays usable.
 void WeatherWindow::cmdViewLogFile_clicked() {
     LogViewer *viewer = logViewer();
-    viewer->setWindowModality(Qt::ApplicationModal);
+    viewer->setWindowModality(Qt::WindowModal);
     viewer->show();
     viewer->activateWindow();
 }
 
-// The help file at its contents topic, whichever control has the focus.
-void WeatherWindow::mnuHelpContents_clicked() { show_help(helpFile_, kHelpContentsTopic); }
+// The help at its contents topic, whichever control has the focus.
+void WeatherWindow::mnuHelpContents_clicked() { show_help(kHelpContents); }
 
 // Shows the about window; the main window takes no input until it is closed.
 void WeatherWindow::mnuHelpAbout_clicked() {
@@ -625,8 +696,8 @@ void WeatherWindow::mnuHelpAbout_clicked() {
     aboutDialog_->activateWindow();
 }
 
-// F1: the help file at the topic of the control with the focus, else the window's.
-void WeatherWindow::f1_pressed() { show_help(helpFile_, help_topic_for(this)); }
+// F1: the help at the topic of the control with the focus, else the window's.
+void WeatherWindow::f1_pressed() { show_help(help_topic_for(this)); }
 
 // Closing the main window by any means closes every other window of the program, and
 // the program ends.  Nothing is asked or saved.  While a converter runs the window
@@ -642,6 +713,26 @@ void WeatherWindow::closeEvent(QCloseEvent *event) {
     QCoreApplication::quit();
 }
 
+// The arrow keys on the grid move the picked day: a day left or right, a week up or
+// down.  Return and Space press the cell like any button.
+bool WeatherWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress &&
+        std::find(cmdDay.begin(), cmdDay.end(), watched) != cmdDay.end()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & ~Qt::KeypadModifier) return false;
+        const int delta = key->key() == Qt::Key_Left    ? -1
+                          : key->key() == Qt::Key_Right ? 1
+                          : key->key() == Qt::Key_Up    ? -kWeekdays
+                          : key->key() == Qt::Key_Down  ? kWeekdays
+                                                        : 0;
+        if (delta != 0) {
+            moveDay(delta);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void WeatherWindow::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     if (placed_) return;
@@ -652,7 +743,7 @@ void WeatherWindow::showEvent(QShowEvent *event) {
 
 // ---- Helpers ----------------------------------------------------------------------
 
-void WeatherWindow::EnableSourceControls(bool flag) {
+void WeatherWindow::enableSourceControls(bool flag) {
     frmSourceFile->setEnabled(flag);
     txtSourceFile->setEnabled(flag);
     cmdBrowseSourceFile->setEnabled(flag);
@@ -661,7 +752,7 @@ void WeatherWindow::EnableSourceControls(bool flag) {
 // Enables or disables the date and special-day controls.  Daylight saving is turned off
 // either way (its switch then resets the two boxes); the grid, the date box and the
 // weekday headings follow their frame.
-void WeatherWindow::EnableDateControls(bool flag) {
+void WeatherWindow::enableDateControls(bool flag) {
     for (QWidget *w : std::initializer_list<QWidget *>{frmDSL, frmDates, lblStartDate, lblEndDate,
                                                        cboFirstDay})
         w->setEnabled(flag);
@@ -672,17 +763,65 @@ void WeatherWindow::EnableDateControls(bool flag) {
         w->setEnabled(flag);
 }
 
-void WeatherWindow::DrawCalendar() {
+void WeatherWindow::drawCalendar() {
     const DayCaptions captions = calendar_captions(tables_, currentMonth_, firstDayOfYear_);
     for (int k = 0; k < kDayButtons; ++k) {
         const QString caption = QString::fromStdString(captions[k]);
         cmdDay[k]->setText(caption);
         cmdDay[k]->setAccessibleName(caption.isEmpty() ? tr("No day") : caption);
     }
+    if (currentMonth_ >= 1 && currentMonth_ <= kMonths)
+        lblMonth->setText(tr(kMonthNames[currentMonth_ - 1]));
+    markPickedDay();
 }
 
-void WeatherWindow::ShowSelectedDate() {
+void WeatherWindow::showSelectedDate() {
     txtDate->setText(QString::fromStdString(date_text(currentMonth_, selectedDay_)));
+    markPickedDay();
+}
+
+// Marks the picked day's cell (highlight colours, bold) and makes it the grid's one
+// keyboard stop; when the picked day is not in the month shown, the 1st is the stop.
+// Empty cells never take the focus.  A grid that had the focus keeps it on the stop.
+void WeatherWindow::markPickedDay() {
+    const bool hadFocus = std::any_of(cmdDay.begin(), cmdDay.end(),
+                                      [](const QPushButton *cell) { return cell->hasFocus(); });
+    const int length = currentMonth_ >= 1 && currentMonth_ <= kMonths
+                           ? tables_.MonthDays[currentMonth_ - 1] : 0;
+    const int stop = selectedDay_ >= 1 && selectedDay_ <= length ? selectedDay_ : 1;
+    QPalette marked = frmSpecial->palette();
+    marked.setColor(QPalette::Button, marked.color(QPalette::Active, QPalette::Highlight));
+    marked.setColor(QPalette::ButtonText, marked.color(QPalette::Active, QPalette::HighlightedText));
+    for (QPushButton *cell : cmdDay) {
+        const int day = cell->text().toInt();  // 0 for an empty cell
+        const bool picked = day != 0 && day == selectedDay_;
+        QFont font = cell->font();
+        font.setBold(picked);
+        cell->setFont(font);
+        cell->setPalette(picked ? marked : QPalette());
+        cell->setFocusPolicy(day != 0 && day == stop ? Qt::StrongFocus : Qt::NoFocus);
+        if (hadFocus && day != 0 && day == stop) cell->setFocus();
+    }
+}
+
+// Moves the picked day by `delta` days, into the month before or after at the month's
+// ends; a picked day beyond the month's length counts from the month's last day.
+void WeatherWindow::moveDay(int delta) {
+    int month = currentMonth_;
+    const int length = tables_.MonthDays[month - 1];
+    int day = std::clamp(selectedDay_, 1, length) + delta;
+    if (day < 1) {
+        month = previous_month(month);
+        day += tables_.MonthDays[month - 1];
+    } else if (day > length) {
+        day -= length;
+        month = next_month(month);
+    }
+    selectedDay_ = day;
+    if (month != currentMonth_)
+        setCurrentMonth(month);
+    else
+        setSelectedDay(day);
 }
 
 // Brings the list view in line with the list, row by row; rows that stay keep their
@@ -728,9 +867,9 @@ bool WeatherWindow::writeControlFile(const QString &path, const std::string &tex
 }
 
 // The last message of a run.  Only a converter that ended by itself with status 0 is
-// a success; after anything else "View Log File" becomes available for good, also when
-// the program could not be started (its log may tell of an earlier run).
-void WeatherWindow::reportRun(const QString &program, const ConverterRun &run) {
+// a success.  A failure names the first ERROR or FATAL message of `log`, the log the run
+// left ("" when it left none).
+void WeatherWindow::reportRun(const QString &program, const ConverterRun &run, const QString &log) {
     if (run.outcome == ConverterRun::Outcome::Ended) lastExitCode_ = run.exit_code;
     if (run.outcome == ConverterRun::Outcome::Ended && run.exit_code == 0) {
 #ifdef WEATHER_VIEWER
@@ -742,20 +881,43 @@ void WeatherWindow::reportRun(const QString &program, const ConverterRun &run) {
 #endif
         return;
     }
-    cmdViewLogFile->setEnabled(true);
     if (run.outcome == ConverterRun::Outcome::NotStarted) {
         show_msg(this, QString::fromLatin1(kMsgConverterNotStarted)
                            .arg(QDir::toNativeSeparators(program), run.error));
-    } else {
-        show_msg(this, QString::fromLatin1(kMsgConversionFailed));
+        return;
     }
+    QFile file(log);
+    const QByteArray text = !log.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    show_msg(this, QString::fromLocal8Bit(failure_message(text.toStdString())));
+}
+
+// The box a run's check is about.
+QWidget *WeatherWindow::inputBox(RunInput input) const {
+    switch (input) {
+    case RunInput::StartDate: return txtStartDate;
+    case RunInput::EndDate: return txtEndDate;
+    case RunInput::DslStart: return txtDSLStart;
+    case RunInput::DslEnd: return txtDSLEnd;
+    case RunInput::Source: return cmdBrowseSourceFile;
+    case RunInput::Destination: return cmdSaveWeather;
+    case RunInput::None: break;
+    }
+    return nullptr;
+}
+
+// The one local file that `data` carries, when the selected type takes a source.
+QString WeatherWindow::droppedFile(const QMimeData *mime) const {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !cmdBrowseSourceFile->isEnabled())
+        return QString();
+    const QUrl url = mime->urls().first();
+    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile() ? url.toLocalFile() : QString();
 }
 
 // The log viewer, made at its first show with the help topic the window has now and
 // kept in step with later type switches.
 LogViewer *WeatherWindow::logViewer() {
     if (!logViewer_) {
-        logViewer_ = new LogViewer([this] { return log_file(); }, helpFile_, this);
+        logViewer_ = new LogViewer([this] { return logFile(); }, this);
         logViewer_->setHelpContextID(helpTopic_);
         connect(this, &WeatherWindow::helpTopicChanged, logViewer_,
                 &LogViewer::setHelpContextID);

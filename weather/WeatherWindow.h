@@ -25,6 +25,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -50,34 +51,35 @@ public:
 
     // ---- Properties ----
     // Month shown in the grid, 1..12.  Setting it redraws the grid and the date box.
-    int CurrentMonth() const { return currentMonth_; }
+    int currentMonth() const { return currentMonth_; }
     void setCurrentMonth(int month);
     // Weekday of 1 January, 0 = Sunday .. 6 = Saturday (the index chosen in
     // cboFirstDay).  Setting it redraws the grid and the date box.
-    int FirstDayOfYear() const { return firstDayOfYear_; }
+    int firstDayOfYear() const { return firstDayOfYear_; }
     void setFirstDayOfYear(int weekday);
     // Day of the month last picked in the grid, not bounded by the month's length.
     // Setting it shows the date; the grid is not redrawn.
-    int SelectedDay() const { return selectedDay_; }
+    int selectedDay() const { return selectedDay_; }
     void setSelectedDay(int day);
 
     // The selected conversion type: upgrade, Template, TMY2 tested in this order; with
     // none of them selected, E/E.
-    ConversionType conversion_type() const;
+    ConversionType conversionType() const;
     const WindowPaths &paths() const { return paths_; }
-    const std::vector<SpecialDay> &special_days() const { return specialDays_; }
-    const MonthTables &month_tables() const { return tables_; }
+    const std::vector<SpecialDay> &specialDays() const { return specialDays_; }
+    const MonthTables &monthTables() const { return tables_; }
     // Help topic of the window, set by every type switch (0 before the first).
-    int help_topic() const { return helpTopic_; }
-    // The help file: "weather.chm" in the application folder.
-    const QString &help_file() const { return helpFile_; }
+    int helpTopic() const { return helpTopic_; }
     // Everything a run reads from the window, copied out of the controls.
-    RunInputs run_inputs() const;
-    // The log of the converter that the selected type runs: "RENVAL.LOG" for the
-    // upgrade, "TOLVEX.LOG" for the others, in the folder for the run's files.
-    QString log_file() const;
+    RunInputs runInputs() const;
+    // The log "View Log File" shows: that of the last run which left one; before such a
+    // run, that of the converter the selected type runs.
+    QString logFile() const;
+    // The log of the converter that `type` runs: "RENVAL.LOG" for the upgrade,
+    // "TOLVEX.LOG" for the others, in the folder for the run's files.
+    static QString converterLog(ConversionType type);
     // Exit status of the last converter that ended by itself (0 before any).
-    unsigned LastExitCode() const { return lastExitCode_; }
+    unsigned lastExitCode() const { return lastExitCode_; }
 
 signals:
     // A type switch gave the main window a help topic; the log viewer takes the same.
@@ -86,6 +88,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- Builders, one per frame ----
@@ -121,14 +126,19 @@ private:
     void f1_pressed();
 
     // ---- Helpers ----
-    void EnableSourceControls(bool flag);
-    void EnableDateControls(bool flag);
-    void DrawCalendar();
-    void ShowSelectedDate();
+    void enableSourceControls(bool flag);
+    void enableDateControls(bool flag);
+    void drawCalendar();
+    void showSelectedDate();
+    void markPickedDay();
+    void moveDay(int delta);
     void showSpecialDays();
     void setHelpTopic(int topic);
     bool writeControlFile(const QString &path, const std::string &text);
-    void reportRun(const QString &program, const ConverterRun &run);
+    void takeSourceFile(const QString &path);
+    void reportRun(const QString &program, const ConverterRun &run, const QString &log);
+    QWidget *inputBox(RunInput input) const;
+    QString droppedFile(const QMimeData *mime) const;
     LogViewer *logViewer();
 
     // ---- Controls ----
@@ -177,6 +187,7 @@ private:
     QPushButton *cmdPrevious = nullptr;
     QLineEdit *txtDate = nullptr;
     QPushButton *cmdNext = nullptr;
+    QLabel *lblMonth = nullptr;
     std::array<QLabel *, kWeekdays> lblWeekday{};
     QButtonGroup *cmdDayGroup = nullptr;  // ids are the indexes of cmdDay
     std::array<QPushButton *, kDayButtons> cmdDay{};
@@ -200,7 +211,7 @@ private:
     int selectedDay_ = 1;
     std::vector<SpecialDay> specialDays_;
     int helpTopic_ = 0;
-    QString helpFile_;
+    QString lastRunLog_;  // the log the last run left ("" before such a run)
     bool placed_ = false;  // centred on the screen at the first show
     bool running_ = false;  // a converter runs: no second run, no closing
     unsigned lastExitCode_ = 0;

@@ -29,6 +29,8 @@ int main(int argc, char *argv[]) {
     answer_options(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kAppTitle));
+    // The user's settings (the folder of the last file chosen) live under this name.
+    QApplication::setOrganizationName(QStringLiteral("weather-tools"));
     WeatherWindow window;
     window.show();
     return QApplication::exec();

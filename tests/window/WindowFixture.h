@@ -19,6 +19,12 @@
 #include "Dialogs.h"
 #include "WeatherWindow.h"
 
+// Saves a picture of `w` into the folder named by WEATHER_SHOTS, when that is set.
+inline void save_shot(QWidget *w, const QString &name) {
+    const QString folder = qEnvironmentVariable("WEATHER_SHOTS");
+    if (!folder.isEmpty()) w->grab().save(folder + "/" + name + "-" + QString::number(qRound(w->logicalDpiY() * w->devicePixelRatioF())) + "dpi.png");
+}
+
 // Qt texts in test failures, as text.
 inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QByteArray &bytes, std::ostream *os) {
@@ -33,10 +39,7 @@ protected:
             dialogs << QString("%1 %2").arg(kind == FileDialogKind::Open ? "open" : "save", filter);
             return answers.isEmpty() ? QString() : answers.takeFirst();
         });
-        set_help_handler([this](const QString &file, int topic) {
-            helps << QString("%1#%2").arg(file).arg(topic);
-            return true;
-        });
+        set_help_handler([this](int topic) { helps << topic; });
         app = dir.filePath("app folder");  // a blank in the path, as on many desktops
         QDir().mkpath(app);
         set_application_folder(app);
@@ -88,5 +91,6 @@ protected:
     QTemporaryDir dir;
     QString app;  // the application folder the window sees
     std::unique_ptr<WeatherWindow> window;
-    QStringList messages, answers, dialogs, helps;
+    QStringList messages, answers, dialogs;
+    QList<int> helps;  // topics asked for
 };

@@ -16,6 +16,9 @@ int main(int argc, char **argv) {
     QTemporaryDir state;
     if (qEnvironmentVariableIsEmpty("XDG_STATE_HOME") && state.isValid())
         qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    // The settings the window keeps (the last folder) go to a folder of the run's own.
+    QTemporaryDir config;
+    if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,5 +1,6 @@
 // The window's rules without a window: month tables, grid, the source file's first
 // line, species path, run checks, control-file text, version and twips.
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -67,6 +68,10 @@ TEST(WindowRules, V20HeaderAndSpeciesPath) {
     EXPECT_EQ(species_path("/data/weather"), "/data/wea.ctm");  // no extension: cut anyway
     EXPECT_EQ(species_path("/data/été.w"), "/data/é.ctm");      // characters, not bytes
     EXPECT_EQ(species_path("ab"), ".ctm");
+    EXPECT_EQ(with_weather_extension("/d/tmpl"), "/d/tmpl.wth");
+    EXPECT_EQ(with_weather_extension("/d.x/tmpl"), "/d.x/tmpl.wth");  // the folder's dot
+    EXPECT_EQ(with_weather_extension("/d/out.txt"), "/d/out.txt");
+    EXPECT_EQ(with_weather_extension("/d/.hidden"), "/d/.hidden.wth");
 }
 
 namespace {
@@ -87,6 +92,11 @@ RunInputs tmy2_run() {
 
 TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
     using T = ConversionType;
+    static QTemporaryDir dir;
+    static const std::string existing = dir.filePath("in.tm2").toStdString();
+    static const std::string link = dir.filePath("link.wth").toStdString();
+    std::fclose(std::fopen(existing.c_str(), "w"));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(existing), QString::fromStdString(link)));
     const struct {
         const char *what;
         void (*change)(RunInputs &);
@@ -95,10 +105,25 @@ TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
         {"complete", [](RunInputs &) {}, nullptr},
         {"dsl half typed", [](RunInputs &in) { in.dsl_end = "03/2_"; }, kMsgDatesIncomplete},
         {"same day", [](RunInputs &in) { in.start_date = in.end_date = "03/15"; }, nullptr},
-        {"day after", [](RunInputs &in) { in.start_date = "03/16"; in.end_date = "03/15"; }, kMsgDateOrder},
-        {"over year end", [](RunInputs &in) { in.start_date = "12/01"; in.end_date = "01/31"; }, kMsgDateOrder},
-        {"no ranges", [](RunInputs &in) { in.start_date = "13/40"; in.end_date = "14/01"; }, nullptr},
+        {"over year end", [](RunInputs &in) { in.start_date = "12/01"; in.end_date = "01/31"; }, nullptr},
+        {"all but a day", [](RunInputs &in) { in.start_date = "03/16"; in.end_date = "03/15"; }, nullptr},
         {"dsl unordered", [](RunInputs &in) { in.dsl_start = "10/30"; in.dsl_end = "03/26"; }, nullptr},
+        {"month 13", [](RunInputs &in) { in.start_date = "13/45"; in.end_date = "14/01"; },
+         "Start Date: 13/45 is not a valid date"},
+        {"no 31 February", [](RunInputs &in) { in.end_date = "02/31"; }, "End Date: 02/31 is not a valid date"},
+        {"month 0", [](RunInputs &in) { in.dsl_start = "00/10"; }, "Daylight Savings Start Date: 00/10 is not a valid date"},
+        {"day 0", [](RunInputs &in) { in.dsl_end = "04/00"; }, "Daylight Savings End Date: 04/00 is not a valid date"},
+        {"last days", [](RunInputs &in) { in.start_date = "02/28"; in.end_date = "12/31"; }, nullptr},
+        {"checked before the source", [](RunInputs &in) { in.source_box = ""; in.end_date = "02/29"; },
+         "End Date: 02/29 is not a valid date"},
+        {"same file", [](RunInputs &in) { in.tmy2_path = in.destination_box = existing; }, kMsgDestinationIsSource},
+        {"same through a link", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = link; },
+         kMsgDestinationIsSource},
+        {"not there yet", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = existing + "x"; }, nullptr},
+        {"upgrade species file", [](RunInputs &in) {
+             in.type = T::V1Upgrade; in.v1_path = existing; in.contaminant_path = link; }, kMsgDestinationIsSource},
+        {"template writes its own", [](RunInputs &in) {
+             in.type = T::Template; in.tmy2_path = in.destination_box = existing; }, nullptr},
         {"dates first", [](RunInputs &in) { in.source_box = ""; in.end_date = "1_/__"; }, kMsgDatesIncomplete},
         {"blank source", [](RunInputs &in) { in.source_box = "  "; }, kMsgNoSource},
         {"no destination", [](RunInputs &in) { in.destination_box = ""; }, kMsgNoDestination},
@@ -110,8 +135,7 @@ TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
     for (const auto &row : rows) {
         RunInputs in = tmy2_run();
         row.change(in);
-        const char *message = check_run_inputs(in);
-        EXPECT_STREQ(message ? message : "", row.message ? row.message : "") << row.what;
+        EXPECT_EQ(check_run_inputs(in).message, row.message ? row.message : "") << row.what;
     }
 }
 
@@ -132,6 +156,26 @@ TEST(WindowRules, ControlFileTextHasOneValueALineEndedByCrLf) {
     in.v1_path = "/d/old.wth";
     in.contaminant_path = "/d/out.ctm";
     EXPECT_EQ(control_file_text(in), "/d/old.wth\r\n/d/out.wth\r\n/d/out.ctm\r\n\r\n");
+}
+
+TEST(WindowRules, AFailureNamesTheFirstErrorOrFatalOfTheLog) {
+    // tolvex echoes its control file into the log, so a head may follow echoed text.
+    const std::string echoed = "Initial \r\n13/45 ERROR  (file Utils, line 407)\r\n 13/45 is not a valid date\r\n"
+                               "FATAL  (file Tolvex, line 80)\r\n Run terminated because of input errors\r\n";
+    const struct {
+        std::string log, message;
+    } rows[] = {
+        {echoed, "Conversion failed: 13/45 is not a valid date - see log file"},
+        {"WARNING  (file Wfiles, line 9)\n note this\nFATAL  (file Config, line 3)\n Failed to open /x\n",
+         "Conversion failed: Failed to open /x - see log file"},
+        {"NOTE  (file Wfiles, line 9)\n fine\n", "Conversion failed - see log file"},
+        {"ERROR in the description\n text\n", "Conversion failed - see log file"},  // no location
+        {"FATAL  (file Config, line 3)", "Conversion failed - see log file"},          // cut short
+        {"", "Conversion failed - see log file"},
+    };
+    for (const auto &row : rows) EXPECT_EQ(failure_message(row.log), row.message) << row.log;
+    EXPECT_TRUE(is_problem_head("FATAL  (file Tolvex, line 80)\r"));
+    EXPECT_FALSE(is_problem_head("FATAL  (file Tolvex, line 8x)"));
 }
 
 TEST(WindowRules, VersionAndTwips) {

@@ -22,12 +22,6 @@
 
 namespace {
 
-// Saves a picture of `w` into the folder named by WEATHER_SHOTS, when that is set.
-void save_shot(QWidget *w, const char *name) {
-    const QString folder = qEnvironmentVariable("WEATHER_SHOTS");
-    if (!folder.isEmpty()) w->grab().save(folder + "/" + name);
-}
-
 QByteArray bytes_of(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -102,15 +96,18 @@ TEST_F(RunTest, ChecksComeInTheirOrderAndAFailedCheckWritesNothing) {
     click("optTmyWth");
     const char *incomplete = "Please enter all the Dates Information. Dates must have four digits. Ex. 01/01";
     EXPECT_EQ(run(), QStringList{incomplete});
-    dates("0316", "0315");
+    dates("0316", "0231");
     find<QCheckBox>("chkDaylightSavings")->setChecked(true);  // its boxes show "__/__"
     EXPECT_EQ(run(), QStringList{incomplete});
     find<QCheckBox>("chkDaylightSavings")->setChecked(false);
-    EXPECT_EQ(run(), QStringList{"Start date must be before end date - conversion not run"});
-    dates("0131", "0201");
+    EXPECT_EQ(run(), QStringList{"End Date: 02/31 is not a valid date"});
+    dates("1201", "0131");  // over the year's end
     EXPECT_EQ(run(), QStringList{"Specify a source file using the 'browse' button."});
-    choose("cmdBrowseSourceFile", file("a.tm2", "header\r\n"));
+    const QString source = file("a.tm2", "header\r\n");
+    choose("cmdBrowseSourceFile", source);
     EXPECT_EQ(run(), QStringList{"Specify a destination weather file using the 'Save As' button."});
+    choose("cmdSaveWeather", source);
+    EXPECT_EQ(run(), QStringList{"The destination is the source file"});
 
     EXPECT_FALSE(QFileInfo::exists(control()));
     EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG") || QFileInfo::exists(app + "/RENVAL.LOG"));
@@ -140,8 +137,8 @@ TEST_F(RunTest, TemplateWritesTheControlFileAndTheCalendarOfTheWeatherFile) {
                                                   "7/1\t!start-of-file date", "7/7\t!end-of-file date"}));
     EXPECT_TRUE(lines[5].startsWith("7/1\t1\t1\t1\t")) << lines[5].constData();
     EXPECT_TRUE(lines[8].startsWith("7/4\t4\t9\t1\t")) << lines[8].constData();
-    EXPECT_EQ(window->LastExitCode(), 0u);
-    EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+    EXPECT_EQ(window->lastExitCode(), 0u);
+    EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());  // a success leaves a log too
 
     // The run changed no input: "Run" again does the same again.
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
@@ -162,9 +159,9 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
         {"optTmyWth", "TMY2", "site.tm2", "0101", "0102", 0, true, false,
          "01/01 01/02\r\n 1 \r\n 1 \r\n1/1 8\r\n01/01 01/01\r\n",
          {"1/1\t1\t8\t0\t", "1/2\t2\t2\t0\t"}, "1/2\t24:00:00\t"},
-        {"optEnergyplus", "E/E", "site.epw", "1230", "1231", 6, false, true,
-         "12/30 12/31\r\n 7 \r\n 1 \r\n1/1 8\r\n03/26 10/30\r\n",  // the list stays
-         {"12/30\t6\t6\t0\t", "12/31\t7\t7\t0\t"}, "12/31\t24:00:00\t"},
+        {"optEnergyplus", "E/E", "site.epw", "1231", "0101", 6, false, true,  // over the year's end
+         "12/31 01/01\r\n 7 \r\n 1 \r\n1/1 8\r\n03/26 10/30\r\n",  // the list stays
+         {"12/31\t7\t7\t0\t", "1/1\t7\t8\t0\t"}, "1/1\t24:00:00\t"},
     };
     for (const auto &t : types) {
         SCOPED_TRACE(t.option);
@@ -191,7 +188,7 @@ TEST_F(RunTest, Tmy2AndEeConvertTheChosenSourceForTheTypedDates) {
             << lines[5].constData() << " / " << lines[6].constData();
         EXPECT_TRUE(lines.last().startsWith(t.last)) << lines.last().constData();
         EXPECT_EQ(lines.last().count('\t'), 11);  // every column filled from the source
-        if (t.special) save_shot(window.get(), "window-after-tmy2-run.png");
+        if (t.special) save_shot(window.get(), "main-window");
     }
 }
 
@@ -216,27 +213,45 @@ TEST_F(RunTest, TheUpgradeWritesFourLinesAndGivesWeatherAndSpeciesFiles) {
     EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
 }
 
-TEST_F(RunTest, AFailedConversionOpensTheLogViewerForGood) {
+TEST_F(RunTest, AFailureNamesTheFirstErrorAndTheViewerShowsTheLogOfThatRun) {
     install_converters();
-    click("optTemplate");
+    click("optTmyWth");
+    choose("cmdBrowseSourceFile", file("short.tm2", "header\r\n 85 1 1 1\r\n"));
     choose("cmdSaveWeather", dir.filePath("t.wth"));
-    dates("1340", "1401");  // passes the window, not the converter
-    EXPECT_EQ(run(), QStringList{"Conversion failed - see log file"});
-    EXPECT_EQ(window->LastExitCode(), 1u);
+    dates("0101", "0131");
+    EXPECT_EQ(run(), QStringList{"Conversion failed: End-of-File encountered - see log file"});
+    EXPECT_EQ(window->lastExitCode(), 1u);
     ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
 
+    click("optWTH1_2");  // the log of the run, not of the type selected now
     click("cmdViewLogFile");
     auto *viewer = window->findChild<LogViewer *>();
     ASSERT_TRUE(viewer && viewer->isVisible());
-    EXPECT_TRUE(viewer->lines().contains(" 13/40 is not a valid date"));
-    EXPECT_TRUE(viewer->lines().contains(" Run terminated because of input errors"));
-    save_shot(viewer, "log-viewer.png");
+    ASSERT_FALSE(viewer->markedLines().isEmpty());
+    EXPECT_EQ(viewer->lines().value(viewer->markedLines().value(1)), "  End-of-File encountered");
+    window->show();
+    save_shot(window.get(), "main-window");
+    save_shot(viewer, "log-viewer");
     viewer->findChild<QPushButton *>("cmdClose")->click();
+}
 
+TEST_F(RunTest, AFailedConversionLeavesTheLogViewerAvailable) {
+    install_converters();
+    click("optTemplate");
+    choose("cmdSaveWeather", dir.filePath("t.wth"));
     dates("0101", "0101");
+    find<QLineEdit>("txtDescription")->setText(QString(300, 'x'));  // over the converter's line limit
+    const QStringList failed = run();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith("Conversion failed: ") && failed[0].endsWith(" - see log file"))
+        << failed[0].toStdString();
+    EXPECT_EQ(window->lastExitCode(), 1u);
+    ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
+
+    find<QLineEdit>("txtDescription")->setText("short");
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
     EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
-    EXPECT_EQ(window->LastExitCode(), 0u);
+    EXPECT_EQ(window->lastExitCode(), 0u);
 }
 
 TEST_F(RunTest, AConverterThatDoesNotEndByItselfIsNeverASuccess) {
@@ -244,16 +259,22 @@ TEST_F(RunTest, AConverterThatDoesNotEndByItselfIsNeverASuccess) {
     choose("cmdSaveWeather", dir.filePath("t.wth"));
     dates("0101", "0131");
     const QString tolvex = app + "/tolvex";
-    // Missing; present but not executable; killed by a signal.
+    // Missing; present but not executable; killed by a signal.  None leaves a log.
     EXPECT_EQ(run(), QStringList{QString("The converter program %1 could not be started (No such "
                                          "file or directory). The conversion was not run.").arg(tolvex)});
-    EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
     file("app folder/tolvex", "#!/bin/sh\nexit 0\n");
     EXPECT_EQ(run(), QStringList{QString("The converter program %1 could not be started (Permission "
                                          "denied). The conversion was not run.").arg(tolvex)});
     QFile::remove(tolvex);
     install_script("tolvex", "kill -9 $$\n");
     EXPECT_EQ(run(), QStringList{"Conversion failed - see log file"});
+    EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
+    // One killed after it wrote its log: the log's first error, and the log to view.
+    QFile::remove(tolvex);
+    install_script("tolvex", "printf 'FATAL  (file Wfiles, line 1)\\n Stopped\\n' > \"$(dirname \"$0\")/TOLVEX.LOG\"\n"
+                             "kill -9 $$\n");
+    EXPECT_EQ(run(), QStringList{"Conversion failed: Stopped - see log file"});
+    EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
 }
 
 TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
@@ -294,7 +315,7 @@ TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
     const QString state = qEnvironmentVariable("XDG_STATE_HOME") + "/weather-tools";
     EXPECT_TRUE(bytes_of(state + "/data.dat").startsWith("\r\n" + QFile::encodeName(dir.filePath("t.wth"))));
-    EXPECT_EQ(window->log_file(), state + "/TOLVEX.LOG");
+    EXPECT_EQ(window->logFile(), state + "/TOLVEX.LOG");
     EXPECT_TRUE(bytes_of(state + "/TOLVEX.LOG").contains("Program:  " + QFile::encodeName(bin) + "/tolvex\n"));
     EXPECT_EQ(lines_of(dir.filePath("t.wth")).size(), 5 + 7 + 2 + 24 * 7);
 }

@@ -7,6 +7,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QStyle>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -38,7 +44,7 @@ TEST_F(WindowTest, StartsWithTheUpgradeSelectedAndTheDateFramesDisabled) {
     EXPECT_EQ(find<QComboBox>("cboFirstDay")->currentText(), "Sunday");
     EXPECT_EQ(text("txtDate"), "1/1");
     EXPECT_TRUE(cell(0) == "1" && cell(30) == "31" && cell(31).isEmpty());
-    EXPECT_TRUE(window->help_file().endsWith("/weather.chm"));
+    EXPECT_EQ(find<QLabel>("lblMonth")->text(), "January");
     for (const char *name : {"frmDates", "frmDSL", "chkDaylightSavings", "txtDSLStart", "lblDSLEnd",
                              "frmSpecial", "lblStartDate", "cmdViewLogFile", "cmdAddSpecialDate",
                              "cmdRemoveSpecialDate"})
@@ -52,24 +58,26 @@ TEST_F(WindowTest, StartsWithTheUpgradeSelectedAndTheDateFramesDisabled) {
 TEST_F(WindowTest, LayoutIsInTwipsOnAFixedWindowInTabIndexOrder) {
     const int dx = window->logicalDpiX(), dy = window->logicalDpiY();
     auto at = [&](int l, int t, int w, int h) { return twips_rect(l, t, w, h, dx, dy); };
-    EXPECT_EQ(window->centralWidget()->size(), at(0, 0, 7935, 7755).size());
+    // A margin of 120 around the frames, and a row for the month's name above the grid.
+    EXPECT_EQ(window->centralWidget()->size(), at(0, 0, 7935 + 240, 7755 + 240 + 240).size());
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    EXPECT_EQ(find("frmDestination")->geometry(), at(2880, 840, 5055, 2175));
+    EXPECT_EQ(find("frmDestination")->geometry(), at(2880 + 120, 840 + 120, 5055, 2175));
     EXPECT_EQ(find("txtDSLEnd")->geometry(), at(1200, 840, 615, 315));
-    EXPECT_EQ(find("cmdDay_36")->geometry(), at(900, 3300, 375, 375));  // row 5, Monday
+    EXPECT_EQ(find("cmdDay_36")->geometry(), at(900, 3300 + 240, 375, 375));  // row 5, Monday
 
     QStringList days;
     for (int i = 0; i < 7; ++i) days << find<QComboBox>("cboFirstDay")->itemText(i);
-    EXPECT_EQ(days.join(','), "Sunday,Monday,Tuesdsay,Wednesday,Thursday,Friday,Saturday");
-    EXPECT_EQ(find<QAbstractButton>("cmdAddSpecialDate")->text(), "Add ");
+    EXPECT_EQ(days.join(','), "Sunday,Monday,Tuesday,Wednesday,Thursday,Friday,Saturday");
+    EXPECT_EQ(find<QAbstractButton>("cmdAddSpecialDate")->text(), "&Add ");
     EXPECT_EQ(find<QAction>("mnuFileExit")->text(), "E&xit");
 
-    // The controls with a tab index come in its order; the date and calendar controls
+    // The controls come top to bottom, left to right; the date and calendar controls
     // between the destination and "Run".
-    const QStringList numbered = {"optWTH1_2", "optTmyWth", "optTemplate", "txtSourceFile",
-                                  "cmdBrowseSourceFile", "txtDescription", "txtWeatherDestination",
-                                  "cmdSaveWeather", "txtContaminantDestination", "txtStartDate",
-                                  "cboDayType", "cmdConvert", "cmdViewLogFile", "optEnergyplus"};
+    const QStringList numbered = {"optWTH1_2", "optTmyWth", "optEnergyplus", "optTemplate",
+                                  "txtSourceFile", "cmdBrowseSourceFile", "txtDescription",
+                                  "txtWeatherDestination", "cmdSaveWeather",
+                                  "txtContaminantDestination", "txtStartDate", "cboDayType",
+                                  "cmdConvert", "cmdViewLogFile"};
     QStringList seen;
     QWidget *w = find("optWTH1_2");
     do {
@@ -179,16 +187,16 @@ TEST_F(WindowTest, DestinationGivesTheSpeciesPathForTheUpgradeOnly) {
     EXPECT_EQ(dialogs, QStringList{"save Weather Files (*.wth)|*.wth"});
     EXPECT_EQ(text("txtWeatherDestination"), "/nowhere/new.wth");
     EXPECT_EQ(text("txtContaminantDestination"), "/nowhere/new.ctm");
-    choose("cmdSaveWeather", "/nowhere/weather");
-    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/wea.ctm");
+    choose("cmdSaveWeather", "/nowhere/weather");  // a name without extension gets ".wth"
+    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/weather.ctm");
     choose("cmdSaveWeather", QString());  // cancelled
-    EXPECT_EQ(window->paths().WeatherPath, "/nowhere/weather");
-    EXPECT_EQ(text("txtWeatherDestination"), "/nowhere/weather");
+    EXPECT_EQ(window->paths().WeatherPath, "/nowhere/weather.wth");
+    EXPECT_EQ(text("txtWeatherDestination"), "/nowhere/weather.wth");
 
     click("optTmyWth");
     choose("cmdSaveWeather", "/nowhere/tmy.wth");
     EXPECT_EQ(window->paths().WeatherPath, "/nowhere/tmy.wth");
-    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/wea.ctm");
+    EXPECT_EQ(window->paths().ContaminantPath, "/nowhere/weather.ctm");
     EXPECT_EQ(text("txtContaminantDestination"), "");
 }
 
@@ -200,20 +208,159 @@ TEST_F(WindowTest, CalendarFollowsFirstDayAndMonthAndKeepsThePickedDay) {
 
     find<QComboBox>("cboFirstDay")->setCurrentIndex(0);
     pick(30);
+    EXPECT_TRUE(find("cmdDay_30")->font().bold() && !find("cmdDay_0")->font().bold());  // marked
     click("cmdNext");  // February from a Sunday: 1 under Wednesday, no 29th
+    EXPECT_EQ(find<QLabel>("lblMonth")->text(), "February");
     EXPECT_TRUE(cell(2).isEmpty() && cell(3) == "1" && cell(30) == "28" && cell(31).isEmpty());
     EXPECT_EQ(text("txtDate"), "2/31");
     pick(35);  // an empty cell does nothing
     EXPECT_EQ(text("txtDate"), "2/31");
-    add("9");
-    EXPECT_EQ(rows(), QStringList{"2/31 9"});
+    add("9");  // not a day of the year
+    EXPECT_EQ(messages, QStringList{"2/31 is not a valid date"});
+    EXPECT_TRUE(rows().isEmpty());
 
     click("cmdPrevious");
     click("cmdPrevious");
-    EXPECT_EQ(window->CurrentMonth(), 12);
+    EXPECT_EQ(window->currentMonth(), 12);
     EXPECT_EQ(cell(5), "1");  // December 1st is a Friday
     click("cmdNext");
     EXPECT_EQ(text("txtDate"), "1/31");
+}
+
+TEST_F(WindowTest, TheKeyboardCrossesTheGridInOneStepAndMovesThePickedDayWithArrows) {
+    click("optTmyWth");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QStringList stops;
+    find("txtStartDate")->setFocus();
+    while (QApplication::focusWidget() != find("cmdConvert") && stops.size() < 60) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        stops << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(stops.join(' '), "txtEndDate chkDaylightSavings cboFirstDay cmdPrevious txtDate cmdNext "
+                               "cmdDay_0 ltvSpecialDays cmdAddSpecialDate cmdRemoveSpecialDate "
+                               "cboDayType cmdConvert");
+
+    const struct {
+        Qt::Key key;
+        const char *date, *focus;
+    } moves[] = {{Qt::Key_Right, "1/2", "cmdDay_1"}, {Qt::Key_Down, "1/9", "cmdDay_8"},
+                 {Qt::Key_Up, "1/2", "cmdDay_1"},    {Qt::Key_Left, "1/1", "cmdDay_0"},
+                 {Qt::Key_Left, "12/31", "cmdDay_35"},  // into December (1st a Friday)
+                 {Qt::Key_Down, "1/7", "cmdDay_6"}};
+    find("cmdDay_0")->setFocus();
+    for (const auto &m : moves) {
+        QTest::keyClick(QApplication::focusWidget(), m.key);
+        EXPECT_EQ(text("txtDate"), m.date);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), m.focus) << m.date;
+    }
+    int focusable = 0;
+    for (int k = 0; k < 37; ++k) focusable += find("cmdDay_" + std::to_string(k))->focusPolicy() != Qt::NoFocus;
+    EXPECT_EQ(focusable, 1);
+
+    // Return presses the focused button; the captions underline a letter for Alt.
+    find("cmdAddSpecialDate")->setFocus();
+    QTest::keyClick(find("cmdAddSpecialDate"), Qt::Key_Return);
+    EXPECT_EQ(rows(), QStringList{"1/7 8"});
+    find("cmdDay_6")->setFocus();
+    QTest::keyClick(find("cmdDay_6"), Qt::Key_Space);
+    find("cmdConvert")->setFocus();
+    QTest::keyClick(find("cmdConvert"), Qt::Key_Return);
+    EXPECT_EQ(messages, QStringList{"Please enter all the Dates Information. Dates must have four digits. Ex. 01/01"});
+    EXPECT_EQ(QApplication::focusWidget(), find("txtStartDate"));  // where the check failed
+    QStringList captions;
+    for (const char *name : {"cmdConvert", "cmdBrowseSourceFile", "cmdSaveWeather", "cmdAddSpecialDate",
+                             "cmdRemoveSpecialDate"})
+        captions << find<QAbstractButton>(name)->text();
+    EXPECT_EQ(captions.join(','), "&Run,&Browse,&Save As,&Add ,Re&move");
+}
+
+TEST_F(WindowTest, NothingIsClippedAtThisScreensDpi) {
+    window->show();
+    QStringList clipped;
+    const int frame = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 1;
+    for (QWidget *w : window->centralWidget()->findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith("qt_") || !w->isVisibleTo(window.get())) continue;
+        const QFontMetrics metrics(w->font());
+        int needed = 0;
+        if (auto *button = qobject_cast<QPushButton *>(w))
+            needed = metrics.horizontalAdvance(button->text().remove('&')) + 2 * frame;
+        else if (auto *box = qobject_cast<QGroupBox *>(w))
+            needed = metrics.horizontalAdvance(box->title()) + 4 * frame;
+        else if (qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w))
+            needed = w->sizeHint().width();
+        if (needed > w->width()) clipped << QString("%1 %2>%3").arg(name).arg(needed).arg(w->width());
+        if (!w->parentWidget()->rect().contains(w->geometry())) clipped << name + " outside";
+        // Neighbours may share an edge (the layout overlaps them by 15 twips), no more;
+        // the daylight-saving box sits on its frame's edge by design.
+        for (QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect both = w->geometry() & other->geometry();
+            if (other != w && !other->objectName().isEmpty() && name != "chkDaylightSavings" &&
+                other->objectName() != "chkDaylightSavings" && both.width() > 2 && both.height() > 2)
+                clipped << name + " overlaps " + other->objectName();
+        }
+    }
+    auto *header = find<QTreeWidget>("ltvSpecialDays")->header();
+    for (int i = 0; i < 2; ++i)
+        if (header->sectionSizeHint(i) > header->sectionSize(i)) clipped << "heading " + QString::number(i);
+    EXPECT_TRUE(clipped.isEmpty()) << clipped.join(", ").toStdString();
+    save_shot(window.get(), "main-window-start");
+}
+
+TEST_F(WindowTest, ASourceFileDroppedOnTheWindowIsTakenAsIfChosenWithBrowse) {
+    click("optTmyWth");
+    const QString tm2 = file("dropped.tm2", "Dropped\r\n");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(tm2)});
+    auto drop = [&] {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &dropped);
+        return dropped.isAccepted();
+    };
+    EXPECT_TRUE(drop());
+    EXPECT_EQ(text("txtSourceFile") + "|" + text("txtDescription"), tm2 + "|Dropped");
+    EXPECT_EQ(window->paths().SourceTmy2Path, tm2);
+    EXPECT_EQ(last_folder(), dir.path());
+    click("optTemplate");  // no source to take
+    EXPECT_FALSE(drop());
+    EXPECT_EQ(text("txtSourceFile"), "");
+}
+
+// The real save dialog, answered by a timer: it opens in the last folder, adds ".wth" to
+// a name without extension and asks before replacing a file.
+TEST_F(WindowTest, TheSaveDialogOpensInTheLastFolderAddsWthAndAsksBeforeReplacing) {
+    set_file_dialog_handler({});
+    remember_file(dir.filePath("earlier.tm2"));
+    QString opened_in;
+    int asked = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            ++asked;
+            box->button(QMessageBox::Yes)->click();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && opened_in.isEmpty()) {
+            opened_in = dialog->directory().absolutePath();
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText("tmpl");  // typed
+            // Outside this slot: a question asked while it runs is answered by this timer.
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->accept(); });
+        }
+    });
+    answer.start(20);
+    click("cmdSaveWeather");
+    EXPECT_EQ(opened_in, dir.path());
+    EXPECT_EQ(text("txtWeatherDestination"), dir.filePath("tmpl.wth"));
+    EXPECT_EQ(asked, 0);
+
+    file("tmpl.wth", "");
+    opened_in.clear();
+    click("cmdSaveWeather");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(text("txtWeatherDestination"), dir.filePath("tmpl.wth"));
 }
 
 TEST_F(WindowTest, AddUpdatesADateInPlaceAndRemoveTakesOnlyTheSelectedRow) {
@@ -234,7 +381,7 @@ TEST_F(WindowTest, AddUpdatesADateInPlaceAndRemoveTakesOnlyTheSelectedRow) {
     EXPECT_EQ(rows(), QStringList{"1/25 10"});
 
     click("optTemplate");  // the list survives a change of type
-    EXPECT_EQ(window->special_days().size(), 1u);
+    EXPECT_EQ(window->specialDays().size(), 1u);
 }
 
 TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
@@ -247,7 +394,7 @@ TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
     QTest::keyClicks(find("txtDSLEnd"), "1x");  // digits only
     QTest::keyClicks(find("txtStartDate"), "0315");
     find<QComboBox>("cboFirstDay")->setCurrentIndex(1);
-    const RunInputs in = window->run_inputs();
+    const RunInputs in = window->runInputs();
     EXPECT_EQ(in.dsl_start + in.dsl_end + in.start_date + in.end_date, "04/071_/__03/15__/__");
     EXPECT_EQ(in.first_day_index, 1);
 
