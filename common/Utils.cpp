@@ -29,14 +29,14 @@ static struct {
     size_t pos;        // the next byte to read
     bool eof;          // a read found the end, as the stream's end-of-file flag would
     size_t echo_from;  // the first byte read and not yet echoed
-} text;
+} input;
 
 // Echoes the bytes read since the last echo into the log (tolvex only).  Called before
 // anything else is written to the log, so that the log keeps the order of events.
 static void echo_pending() {
-    if (variant::kEchoInput && log_file && text.pos > text.echo_from)
-        fwrite(text.data + text.echo_from, 1, text.pos - text.echo_from, log_file);
-    text.echo_from = text.pos;
+    if (variant::kEchoInput && log_file && input.pos > input.echo_from)
+        fwrite(input.data + input.echo_from, 1, input.pos - input.echo_from, log_file);
+    input.echo_from = input.pos;
 }
 
 // The next character of the input unit, every line end delivered as one '\n': a LF,
@@ -45,20 +45,20 @@ static void echo_pending() {
 // consumed is echoed into the log in the tolvex build, as it stands in the file but
 // for the CR of a CR LF pair.
 static inline int unxt_getc() {
-    if (text.pos >= text.size) {
-        text.eof = true;
+    if (input.pos >= input.size) {
+        input.eof = true;
         return EOF;
     }
-    int c = (unsigned char)text.data[text.pos++];
+    int c = (unsigned char)input.data[input.pos++];
     if (c != '\r') return c;
-    if (text.pos < text.size && text.data[text.pos] == '\n') {
+    if (input.pos < input.size && input.data[input.pos] == '\n') {
         // CR LF: the echo skips the CR; the LF opens the next span.
-        text.pos -= 1;
+        input.pos -= 1;
         echo_pending();
-        text.pos += 2;
-        text.echo_from += 1;
-    } else if (text.pos == text.size) {
-        text.eof = true;  // the stream looked past the CR and found the end
+        input.pos += 2;
+        input.echo_from += 1;
+    } else if (input.pos == input.size) {
+        input.eof = true;  // the stream looked past the CR and found the end
     }
     return '\n';
 }
@@ -69,27 +69,31 @@ static void mark_line_start() {
     record_ended = true;
 }
 
-// Reads the whole of `f` into `text`; a read error ends the text there, as a stream
-// read would.
-static void load_text(FILE *f) {
-    size_t capacity = 1 << 16;
-    text = {};
-    text.data = (char *)malloc(capacity);
-    for (size_t n; text.data && (n = fread(text.data + text.size, 1, capacity - text.size, f)) > 0;) {
-        text.size += n;
-        if (text.size == capacity) {
+char *read_whole(FILE *f, size_t *size) {
+    size_t capacity = 1 << 16, n = 0;
+    char *data = (char *)malloc(capacity);
+    for (size_t got; data && (got = fread(data + n, 1, capacity - n, f)) > 0;) {
+        n += got;
+        if (n == capacity) {
             capacity *= 2;
-            char *grown = (char *)realloc(text.data, capacity);
-            if (!grown) free(text.data);
-            text.data = grown;
+            char *grown = (char *)realloc(data, capacity);
+            if (!grown) free(data);
+            data = grown;
         }
     }
-    if (!text.data) MSG_FATAL("Insufficient memory to read _UNXT");
+    *size = n;
+    return data;
+}
+
+static void load_text(FILE *f) {
+    input = {};
+    input.data = read_whole(f, &input.size);
+    if (!input.data) MSG_FATAL("Insufficient memory to read _UNXT");
 }
 
 static void unload_text() {
-    free(text.data);
-    text = {};
+    free(input.data);
+    input = {};
 }
 
 int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
@@ -115,15 +119,15 @@ void unxt_close() {
     if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
 }
 
-int unxt_eof() { return _UNXT && text.eof; }
+int unxt_eof() { return _UNXT && input.eof; }
 
-UnxtMark unxt_mark() { return {(long)text.pos, at_line_start, record_ended}; }
+UnxtMark unxt_mark() { return {(long)input.pos, at_line_start, record_ended}; }
 
 void unxt_return(const UnxtMark &mark) {
     echo_pending();
     if (mark.offset < 0 || !_UNXT) MSG_FATAL("Problem while positioning _UNXT");
-    text.pos = text.echo_from = (size_t)mark.offset;
-    text.eof = false;
+    input.pos = input.echo_from = (size_t)mark.offset;
+    input.eof = false;
     at_line_start = mark.at_line_start;
     record_ended = mark.record_ended;
 }
@@ -131,8 +135,8 @@ void unxt_return(const UnxtMark &mark) {
 void unxt_rewind() {
     if (!_UNXT) MSG_FATAL("Problem while rewinding _UNXT");
     echo_pending();
-    text.pos = text.echo_from = 0;
-    text.eof = false;
+    input.pos = input.echo_from = 0;
+    input.eof = false;
     mark_line_start();
 }
 

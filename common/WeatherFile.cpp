@@ -97,11 +97,6 @@ static const char *date_text(int day) {
     return table[day];
 }
 
-// Writes the `n` characters of `line` (its CR LF included) to `f`.
-static void out_bytes(FILE *f, const char *line, size_t n) {
-    if (fwrite(line, 1, n, f) != n) out_failed(f);
-}
-
 void wth_write_point(FILE *f, int day, int seconds, const WeatherPoint &p) {
     char line[kLineMax];
     char *end = line + sizeof line - 2;  // room for the CR LF
@@ -124,7 +119,7 @@ void wth_write_point(FILE *f, int day, int seconds, const WeatherPoint &p) {
     q = put_int(q, end, p.Sn);
     *q++ = '\r';
     *q++ = '\n';
-    out_bytes(f, line, (size_t)(q - line));
+    out_write(f, line, (size_t)(q - line));
 }
 
 void wth_write_time(FILE *f, int day, int seconds) {
@@ -154,7 +149,7 @@ void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
     q = put_text(q, sec_to_time(seconds));
     for (int i = 1; i <= n; ++i) {
         if (end - q < 32) {  // a long line of many species goes out in pieces
-            out_bytes(f, line, (size_t)(q - line));
+            out_write(f, line, (size_t)(q - line));
             q = line;
         }
         *q++ = '\t';
@@ -162,5 +157,5 @@ void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
     }
     *q++ = '\r';
     *q++ = '\n';
-    out_bytes(f, line, (size_t)(q - line));
+    out_write(f, line, (size_t)(q - line));
 }
