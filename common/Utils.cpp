@@ -556,8 +556,20 @@ int file_copy(const char *from, const char *to) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// Skips the rest of the current line, however long; the record has ended.
+// True for the characters that end or interrupt a field: comma, line ends and NUL.
+static inline bool field_stop(unsigned char c) {
+    return c == ',' || c == '\n' || c == '\r' || c == '\0';
+}
+
+// Skips the rest of the current line, however long; the record has ended.  The text
+// up to the line end is passed over in memory; unxt_getc takes the line end itself.
 static void skip_record() {
+    const char *d = input.data + input.pos;
+    const size_t rest = input.size - input.pos;
+    const void *lf = memchr(d, '\n', rest);
+    const size_t to_lf = lf ? (size_t)((const char *)lf - d) : rest;
+    const void *cr = memchr(d, '\r', to_lf);
+    input.pos += cr ? (size_t)((const char *)cr - d) : to_lf;
     int c;
     do {
         c = unxt_getc();
@@ -597,13 +609,28 @@ char *next_field(char *buf, TokenMode mode, int size) {
             record_ended = false;
             break;
         }
-        if (c == '\0' || !buf) continue;
-        buf[n++] = (char)c;
-        if (!is_blank(c)) kept = n;
-        if (n >= size) {
-            buf[size - 1] = '\0';
-            MSG_FATAL("Buffer overflow: ", buf);
+        if (c == '\0') continue;
+        // This character and the ordinary ones after it, straight from memory; the
+        // next stop (comma, line end, NUL or the end) is read by unxt_getc.
+        const char *d = input.data;
+        size_t pos = input.pos;
+        if (!buf) {
+            while (pos < input.size && !field_stop((unsigned char)d[pos])) ++pos;
+            input.pos = pos;
+            continue;
         }
+        for (;;) {
+            buf[n++] = (char)c;
+            if (!is_blank(c)) kept = n;
+            if (n >= size) {
+                input.pos = pos;
+                buf[size - 1] = '\0';
+                MSG_FATAL("Buffer overflow: ", buf);
+            }
+            if (pos >= input.size || field_stop((unsigned char)d[pos])) break;
+            c = (unsigned char)d[pos++];
+        }
+        input.pos = pos;
     }
     if (buf) buf[kept] = '\0';
     return buf;

@@ -1,15 +1,13 @@
 // WeatherFile - the writer of the weather and species files.  See WeatherFile.h.
 #include "WeatherFile.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstddef>
 #include <initializer_list>
-#include <cmath>
+#include <charconv>
 #include <cstdarg>
 #include <cstring>
 
 #include "Config.h"
+#include "NumberText.h"
 #include "Utils.h"
 
 // ---- lines ----------------------------------------------------------------------
@@ -56,34 +54,14 @@ void wth_write_points_head(FILE *f) {
 
 // ---- time-point lines ---------------------------------------------------------------
 // The time-point lines are most of every file, so they are put together here without
-// printf: std::to_chars with the general format and precision 6, and the fixed format
-// with precision 3, gives exactly the characters of printf's "%g" and "%.3f" in the
-// "C" locale (the standard defines it so).  Values that are not finite, which the
-// converters never write, are left to printf itself.
+// printf, with the number texts of NumberText, which are exactly printf's "%g" and
+// "%.3f" in the "C" locale.
 constexpr int kLineMax = 512;  // a time-point or species line with its CR LF
 
 static char *put_text(char *p, const char *text) {
     size_t n = strlen(text);
     memcpy(p, text, n);
     return p + n;
-}
-
-// printf's text of `v` in `format`, cut at `end`.
-static char *put_printf(char *p, char *end, const char *format, double v) {
-    int n = snprintf(p, (size_t)(end - p), format, v);
-    return n < 0 ? p : p + std::min<ptrdiff_t>(n, end - p - 1);
-}
-
-// "%g" of `v` (a double, or a float widened exactly).
-static char *put_g(char *p, char *end, double v) {
-    if (!std::isfinite(v)) return put_printf(p, end, "%g", v);
-    return std::to_chars(p, end, v, std::chars_format::general, 6).ptr;
-}
-
-// "%.3f" of `v`.
-static char *put_f3(char *p, char *end, double v) {
-    if (!std::isfinite(v) || std::fabs(v) >= 1e15) return put_printf(p, end, "%.3f", v);
-    return std::to_chars(p, end, v, std::chars_format::fixed, 3).ptr;
 }
 
 static char *put_int(char *p, char *end, int v) { return std::to_chars(p, end, v).ptr; }
@@ -105,13 +83,13 @@ void wth_write_point(FILE *f, int day, int seconds, const WeatherPoint &p) {
     q = put_text(q, sec_to_time(seconds));
     for (float v : {p.Ta, p.Pb, p.Ws, p.Wd}) {
         *q++ = '\t';
-        q = put_g(q, end, (double)v);
+        q = put_float_g(q, end, v);
     }
     *q++ = '\t';
-    q = put_f3(q, end, p.Hr);
+    q = put_double_f3(q, end, p.Hr);
     for (float v : {p.Ith, p.Idn, p.Ts}) {
         *q++ = '\t';
-        q = put_g(q, end, (double)v);
+        q = put_float_g(q, end, v);
     }
     *q++ = '\t';
     q = put_int(q, end, p.Rn);
@@ -153,7 +131,7 @@ void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
             q = line;
         }
         *q++ = '\t';
-        q = put_g(q, end, (double)conc[i]);
+        q = put_float_g(q, end, conc[i]);
     }
     *q++ = '\r';
     *q++ = '\n';

@@ -274,6 +274,13 @@ static struct {
 // that the next call overwrites.
 static const char *read_fixed(Cursor &f, int n, bool soft = false) {
     static char text[kTmy2MaxWidth + 1];
+    // A span without line ends, the usual case, is copied as it stands.
+    if (f.pos + n <= f.size && !memchr(f.data + f.pos, '\n', n) && !memchr(f.data + f.pos, '\r', n)) {
+        memcpy(text, f.data + f.pos, n);
+        f.pos += n;
+        text[n] = '\0';
+        return text;
+    }
     for (int i = 0; i < n;) {
         int c = f.next();
         if (c == EOF) {
@@ -284,6 +291,18 @@ static const char *read_fixed(Cursor &f, int n, bool soft = false) {
     }
     text[n] = '\0';
     return text;
+}
+
+// A TMY2 field converted as atoi does: blanks, a sign, digits up to the first other
+// character.  The fields are at most 3 digits wide, so no overflow can occur.
+static int tmy2_int(const char *text) {
+    const char *p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+    return negative ? -v : v;
 }
 
 // A TMY2 field converted as atof does.  The fields hold right-aligned integers ("  -5",
@@ -332,13 +351,13 @@ static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
         const char *text = read_fixed(f, l.width, soft);
         if (!text) return false;
         switch (l.what) {
-        case -1: t.month = atoi(text); break;
-        case -2: t.mday = atoi(text); break;
-        case -3: t.hour = t.r.hour = atoi(text); break;
-        case -4: t.cover = atoi(text); break;
+        case -1: t.month = tmy2_int(text); break;
+        case -2: t.mday = tmy2_int(text); break;
+        case -3: t.hour = t.r.hour = tmy2_int(text); break;
+        case -4: t.cover = tmy2_int(text); break;
         case -5: t.weather = text[0]; break;
         case -6: break;
-        case kSnow: t.r.v[kSnow] = atoi(text); break;
+        case kSnow: t.r.v[kSnow] = tmy2_int(text); break;
         default: t.r.v[l.what] = tmy2_value(text); break;
         }
     }
