@@ -141,8 +141,8 @@ void paired(benchmark::State &state, const char *control) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(paired, EE, "ee.dat")->Iterations(60)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paired, TMY2, "tmy2.dat")->Iterations(60)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(paired, Template, "template.dat")->Iterations(60)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paired, EE, "ee.dat")->Iterations(150)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paired, TMY2, "tmy2.dat")->Iterations(150)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(paired, Template, "template.dat")->Iterations(150)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

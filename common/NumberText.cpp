@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 constexpr int kPrecision = 6;  // significant digits of "%g"
@@ -33,6 +34,8 @@ char *put_float_g(char *p, char *end, float f) {
         *p++ = '0';
         return p;
     }
+    // A whole number below 10^6 (pressures, directions, many radiations) is its digits.
+    if (std::fabs(f) < 1e6f && f == (float)(int32_t)f) return std::to_chars(p, end, (int32_t)f).ptr;
     // The shortest text that reads back as f: [-]d[.ddd]e(+|-)XX.
     char sci[32];
     const char *stop = std::to_chars(sci, sci + sizeof sci, f, std::chars_format::scientific).ptr;

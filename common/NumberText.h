@@ -6,7 +6,8 @@
 // text (32 characters is always enough).
 #pragma once
 
-// "%g" (precision 6) of the float `f` widened to double.  A normal float whose
+// "%g" (precision 6) of the float `f` widened to double.  A whole number below 10^6 is
+// its digits.  A normal float whose
 // shortest round-trip text has at most 6 significant digits is laid out from that
 // text: the exact value is within half a float ulp (2^-24 of it) of that text, far
 // inside half a step of the 6-digit grid (5e-7 of it), so printf's rounding gives the

@@ -332,11 +332,22 @@ static long quiet_strtol(const char *text, char **end, int base, bool *range_err
 }
 
 int parse_decimal(const char *text, int *value) {
-    char *end;
-    bool range_error;
-    long v = quiet_strtol(text, &end, 10, &range_error);
+    // As strtol with base 10 would read it: white space, a sign, then digits to the
+    // end of the text.  Five digits reach the limits; more are out of range anyway.
+    const char *p = text;
     *value = 0;
-    if (end == text || *end != '\0' || range_error || v < -32768 || v > 32767) return 1;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    long v = 0;
+    const char *digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + (*p - '0');
+        if (v > 32768) v = 32769;  // out of range whatever follows
+    }
+    if (p == digits || *p != '\0') return 1;
+    if (negative) v = -v;
+    if (v < -32768 || v > 32767) return 1;
     *value = (int)v;
     return 0;
 }
@@ -591,48 +602,56 @@ char *next_field(char *buf, TokenMode mode, int size) {
         return nullptr;  // the record ended before this field
     }
 
-    int c = unxt_getc();
-    while (is_blank(c) || c == '\0') c = unxt_getc();
-    if (c == EOF) {
+    // The field is read straight from memory; a CR (alone or before a LF) is left to
+    // unxt_getc, which owns line ends and the echo's CR LF rule.
+    const char *d = input.data;
+    size_t pos = input.pos;
+    while (pos < input.size && (d[pos] == ' ' || d[pos] == '\t' || d[pos] == '\0')) ++pos;
+    if (pos >= input.size) {
+        input.pos = pos;
+        input.eof = true;
         record_ended = true;
         return nullptr;
     }
-
-    int n = 0;     // characters stored
-    int kept = 0;  // characters up to the last one that is not a blank
-    for (;; c = unxt_getc()) {
-        if (c == EOF || c == '\n') {
-            record_ended = true;
-            break;
-        }
-        if (c == ',') {
-            record_ended = false;
-            break;
-        }
-        if (c == '\0') continue;
-        // This character and the ordinary ones after it, straight from memory; the
-        // next stop (comma, line end, NUL or the end) is read by unxt_getc.
-        const char *d = input.data;
-        size_t pos = input.pos;
-        if (!buf) {
-            while (pos < input.size && !field_stop((unsigned char)d[pos])) ++pos;
-            input.pos = pos;
-            continue;
-        }
-        for (;;) {
-            buf[n++] = (char)c;
-            if (!is_blank(c)) kept = n;
-            if (n >= size) {
-                input.pos = pos;
+    int n = 0;  // characters stored
+    for (;;) {
+        // A run of ordinary characters, up to the next comma, line end, NUL or the end.
+        const size_t from = pos;
+        while (pos < input.size && !field_stop((unsigned char)d[pos])) ++pos;
+        if (buf && pos > from) {
+            size_t run = pos - from;
+            if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer
+                size_t fits = (size_t)size - 1 - (size_t)n;
+                memcpy(buf + n, d + from, fits);
+                input.pos = from + fits + 1;
                 buf[size - 1] = '\0';
                 MSG_FATAL("Buffer overflow: ", buf);
             }
-            if (pos >= input.size || field_stop((unsigned char)d[pos])) break;
-            c = (unsigned char)d[pos++];
+            memcpy(buf + n, d + from, run);
+            n += (int)run;
         }
-        input.pos = pos;
+        if (pos >= input.size) {
+            input.pos = pos;
+            input.eof = true;
+            record_ended = true;
+            break;
+        }
+        const char c = d[pos];
+        if (c == '\0') {  // dropped, the field goes on
+            ++pos;
+            continue;
+        }
+        if (c == '\r') {
+            input.pos = pos;
+            unxt_getc();
+        } else {
+            input.pos = pos + 1;
+        }
+        record_ended = c != ',';
+        break;
     }
-    if (buf) buf[kept] = '\0';
+    while (n > 0 && is_blank(buf[n - 1])) --n;
+    if (buf) buf[n] = '\0';
     return buf;
 }
 

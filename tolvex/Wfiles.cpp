@@ -275,11 +275,15 @@ static struct {
 static const char *read_fixed(Cursor &f, int n, bool soft = false) {
     static char text[kTmy2MaxWidth + 1];
     // A span without line ends, the usual case, is copied as it stands.
-    if (f.pos + n <= f.size && !memchr(f.data + f.pos, '\n', n) && !memchr(f.data + f.pos, '\r', n)) {
-        memcpy(text, f.data + f.pos, n);
-        f.pos += n;
-        text[n] = '\0';
-        return text;
+    if (f.pos + n <= f.size) {
+        const char *from = f.data + f.pos;
+        int i = 0;
+        for (; i < n && from[i] != '\n' && from[i] != '\r'; ++i) text[i] = from[i];
+        if (i == n) {
+            f.pos += n;
+            text[n] = '\0';
+            return text;
+        }
     }
     for (int i = 0; i < n;) {
         int c = f.next();
@@ -346,10 +350,25 @@ static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
         {17, 1, -5},                                              // 116: present weather
         {17, 3, kSnow},                                           // 134-136: cm
     };
+    constexpr size_t kColumns = 136;  // the last column read
+    // A record whose columns hold no line end, the usual case, is read in place.
+    const bool whole = f.pos + kColumns <= f.size &&
+                       !memchr(f.data + f.pos, '\n', kColumns) &&
+                       !memchr(f.data + f.pos, '\r', kColumns);
+    char field[kTmy2MaxWidth + 1];
     for (const auto &l : kLayout) {
-        if (l.skip && !read_fixed(f, l.skip, soft)) return false;
-        const char *text = read_fixed(f, l.width, soft);
-        if (!text) return false;
+        const char *text;
+        if (whole) {
+            f.pos += (size_t)l.skip;
+            memcpy(field, f.data + f.pos, (size_t)l.width);
+            field[l.width] = '\0';
+            f.pos += (size_t)l.width;
+            text = field;
+        } else {
+            if (l.skip && !read_fixed(f, l.skip, soft)) return false;
+            text = read_fixed(f, l.width, soft);
+            if (!text) return false;
+        }
         switch (l.what) {
         case -1: t.month = tmy2_int(text); break;
         case -2: t.mday = tmy2_int(text); break;
