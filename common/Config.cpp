@@ -11,6 +11,7 @@
 #include "Variant.h"
 
 FILE *log_file = nullptr;
+void (*log_pending)() = nullptr;
 
 // ---- process-wide message state ---------------------------------------------------
 // Where messages go besides the log; log only until msg_setup has run.
@@ -91,6 +92,7 @@ void report_fatal(const char *file, int line, ...) {
 }
 
 void msg_to_log(const char *word, const char *text, const char *location) {
+    log_sync();
     if (!log_file) return;
     fputs(word, log_file);
     fputs(location, log_file);

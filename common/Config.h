@@ -27,6 +27,14 @@ constexpr int kMaxPath = 256;  // path buffers, terminator included
 // The run's log stream, or null.  Opened (text mode) by the driver before anything else.
 extern FILE *log_file;
 
+// Set by a unit that holds text for the log before writing it (the input unit's echo
+// of what it has read); log_sync() has it written.  Messages call log_sync() first, so
+// that the log keeps the order of events.
+extern void (*log_pending)();
+inline void log_sync() {
+    if (log_pending) log_pending();
+}
+
 // Reports one message.  `pieces` are texts appended in order after a leading blank;
 // the list ends at the first empty text, which the caller must always pass last.
 // Severity < 0: query/reset of the error count (see the constants above), nothing

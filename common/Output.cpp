@@ -30,6 +30,11 @@ struct Output {
 constexpr int kMaxOutputs = 4;
 Output outputs[kMaxOutputs];
 
+// Each output's stream buffer: large, so that a year is written in a few dozen system
+// calls rather than in hundreds of 4 KB ones.
+constexpr size_t kStreamBuffer = 1 << 16;  // bytes
+static char stream_buffers[kMaxOutputs][kStreamBuffer];
+
 // The temporary files' paths, apart from the table: the signal handler reads only these
 // and the flags that say which hold a file of this run.
 char temp_path[kMaxOutputs][PATH_MAX];
@@ -261,6 +266,7 @@ FILE *out_open(const char *path) {
         if (o.lock_fd >= 0) close(o.lock_fd);
         return nullptr;
     }
+    setvbuf(o.f, stream_buffers[i], _IOFBF, kStreamBuffer);
     o.in_place = false;
     o.state = State::Open;
     remove_leftovers(o.target);

@@ -58,6 +58,10 @@ int log_open(const char *argv0, const char *base) {
         close(fd);
         return 1;
     }
+    // A large buffer: the echo of a source puts megabytes into the log.  Messages still
+    // flush it each time.
+    static char log_buffer[1 << 16];
+    setvbuf(log_file, log_buffer, _IOFBF, sizeof log_buffer);
     char status[8];
     heap_check(__FILE__, __LINE__);
     heap_report();

@@ -21,30 +21,79 @@ static bool at_line_start = false;  // the scanner's line-start flag (see next_t
 static bool record_ended = true;    // the field reader's: the current record has ended
 static char token[kTokenSize];      // the typed readers' token buffer
 
+// The open file's text, read whole at the open: every read is a step through memory,
+// and the echo into the log goes out in spans rather than a character at a time.
+static struct {
+    char *data;        // the file's bytes (malloc), null when no file is open
+    size_t size;
+    size_t pos;        // the next byte to read
+    bool eof;          // a read found the end, as the stream's end-of-file flag would
+    size_t echo_from;  // the first byte read and not yet echoed
+} input;
+
+// Echoes the bytes read since the last echo into the log (tolvex only).  Called before
+// anything else is written to the log, so that the log keeps the order of events.
+static void echo_pending() {
+    if (variant::kEchoInput && log_file && input.pos > input.echo_from)
+        fwrite(input.data + input.echo_from, 1, input.pos - input.echo_from, log_file);
+    input.echo_from = input.pos;
+}
+
 // The next character of the input unit, every line end delivered as one '\n': a LF,
 // a CR LF pair and a CR alone.  This is the one place that knows line ends; the
 // scanner, whole-line reads and the field reader see only '\n'.  Every character
 // consumed is echoed into the log in the tolvex build, as it stands in the file but
-// for the CR of a CR LF pair.  Sources are read one character at a time by one
-// thread: the stdio calls without stream locking halve the reading time.
-static int unxt_getc() {
-    int c = getc_unlocked(_UNXT);
-    if (c == '\r') {
-        int next = getc_unlocked(_UNXT);
-        if (next == '\n') {
-            c = '\n';
-        } else if (next != EOF) {
-            ungetc(next, _UNXT);
-        }
+// for the CR of a CR LF pair.
+static inline int unxt_getc() {
+    if (input.pos >= input.size) {
+        input.eof = true;
+        return EOF;
     }
-    if (variant::kEchoInput && c != EOF && log_file) putc_unlocked(c, log_file);
-    return c == '\r' ? '\n' : c;
+    int c = (unsigned char)input.data[input.pos++];
+    if (c != '\r') return c;
+    if (input.pos < input.size && input.data[input.pos] == '\n') {
+        // CR LF: the echo skips the CR; the LF opens the next span.
+        input.pos -= 1;
+        echo_pending();
+        input.pos += 2;
+        input.echo_from += 1;
+    } else if (input.pos == input.size) {
+        input.eof = true;  // the stream looked past the CR and found the end
+    }
+    return '\n';
 }
 
 // Both the scanner and the field reader start at a line start.
 static void mark_line_start() {
     at_line_start = true;
     record_ended = true;
+}
+
+char *read_whole(FILE *f, size_t *size) {
+    size_t capacity = 1 << 16, n = 0;
+    char *data = (char *)malloc(capacity);
+    for (size_t got; data && (got = fread(data + n, 1, capacity - n, f)) > 0;) {
+        n += got;
+        if (n == capacity) {
+            capacity *= 2;
+            char *grown = (char *)realloc(data, capacity);
+            if (!grown) free(data);
+            data = grown;
+        }
+    }
+    *size = n;
+    return data;
+}
+
+static void load_text(FILE *f) {
+    input = {};
+    input.data = read_whole(f, &input.size);
+    if (!input.data) MSG_FATAL("Insufficient memory to read _UNXT");
+}
+
+static void unload_text() {
+    free(input.data);
+    input = {};
 }
 
 int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
@@ -55,30 +104,39 @@ int unxt_open(const char *path, OpenFailure how, const char *file, int line) {
         report_msg(ERROR, file, line, " Could not open file: ", path, "");
         return 1;
     }
+    load_text(_UNXT);
+    log_pending = echo_pending;
     mark_line_start();
     return 0;
 }
 
 void unxt_close() {
+    echo_pending();
+    log_pending = nullptr;
+    unload_text();
     FILE *f = _UNXT;
     _UNXT = nullptr;
     if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
 }
 
-int unxt_eof() { return _UNXT && feof(_UNXT); }
+int unxt_eof() { return _UNXT && input.eof; }
 
-UnxtMark unxt_mark() { return {ftell(_UNXT), at_line_start, record_ended}; }
+UnxtMark unxt_mark() { return {(long)input.pos, at_line_start, record_ended}; }
 
 void unxt_return(const UnxtMark &mark) {
-    if (mark.offset < 0 || fseek(_UNXT, mark.offset, SEEK_SET) != 0)
-        MSG_FATAL("Problem while positioning _UNXT");
+    echo_pending();
+    if (mark.offset < 0 || !_UNXT) MSG_FATAL("Problem while positioning _UNXT");
+    input.pos = input.echo_from = (size_t)mark.offset;
+    input.eof = false;
     at_line_start = mark.at_line_start;
     record_ended = mark.record_ended;
 }
 
 void unxt_rewind() {
-    if (!_UNXT || fseek(_UNXT, 0L, SEEK_SET) != 0) MSG_FATAL("Problem while rewinding _UNXT");
-    clearerr(_UNXT);
+    if (!_UNXT) MSG_FATAL("Problem while rewinding _UNXT");
+    echo_pending();
+    input.pos = input.echo_from = 0;
+    input.eof = false;
     mark_line_start();
 }
 
@@ -274,11 +332,22 @@ static long quiet_strtol(const char *text, char **end, int base, bool *range_err
 }
 
 int parse_decimal(const char *text, int *value) {
-    char *end;
-    bool range_error;
-    long v = quiet_strtol(text, &end, 10, &range_error);
+    // As strtol with base 10 would read it: white space, a sign, then digits to the
+    // end of the text.  Five digits reach the limits; more are out of range anyway.
+    const char *p = text;
     *value = 0;
-    if (end == text || *end != '\0' || range_error || v < -32768 || v > 32767) return 1;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    long v = 0;
+    const char *digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + (*p - '0');
+        if (v > 32768) v = 32769;  // out of range whatever follows
+    }
+    if (p == digits || *p != '\0') return 1;
+    if (negative) v = -v;
+    if (v < -32768 || v > 32767) return 1;
     *value = (int)v;
     return 0;
 }
@@ -498,8 +567,20 @@ int file_copy(const char *from, const char *to) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// Skips the rest of the current line, however long; the record has ended.
+// True for the characters that end or interrupt a field: comma, line ends and NUL.
+static inline bool field_stop(unsigned char c) {
+    return c == ',' || c == '\n' || c == '\r' || c == '\0';
+}
+
+// Skips the rest of the current line, however long; the record has ended.  The text
+// up to the line end is passed over in memory; unxt_getc takes the line end itself.
 static void skip_record() {
+    const char *d = input.data + input.pos;
+    const size_t rest = input.size - input.pos;
+    const void *lf = memchr(d, '\n', rest);
+    const size_t to_lf = lf ? (size_t)((const char *)lf - d) : rest;
+    const void *cr = memchr(d, '\r', to_lf);
+    input.pos += cr ? (size_t)((const char *)cr - d) : to_lf;
     int c;
     do {
         c = unxt_getc();
@@ -521,33 +602,56 @@ char *next_field(char *buf, TokenMode mode, int size) {
         return nullptr;  // the record ended before this field
     }
 
-    int c = unxt_getc();
-    while (is_blank(c) || c == '\0') c = unxt_getc();
-    if (c == EOF) {
+    // The field is read straight from memory; a CR (alone or before a LF) is left to
+    // unxt_getc, which owns line ends and the echo's CR LF rule.
+    const char *d = input.data;
+    size_t pos = input.pos;
+    while (pos < input.size && (d[pos] == ' ' || d[pos] == '\t' || d[pos] == '\0')) ++pos;
+    if (pos >= input.size) {
+        input.pos = pos;
+        input.eof = true;
         record_ended = true;
         return nullptr;
     }
-
-    int n = 0;     // characters stored
-    int kept = 0;  // characters up to the last one that is not a blank
-    for (;; c = unxt_getc()) {
-        if (c == EOF || c == '\n') {
+    int n = 0;  // characters stored
+    for (;;) {
+        // A run of ordinary characters, up to the next comma, line end, NUL or the end.
+        const size_t from = pos;
+        while (pos < input.size && !field_stop((unsigned char)d[pos])) ++pos;
+        if (buf && pos > from) {
+            size_t run = pos - from;
+            if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer
+                size_t fits = (size_t)size - 1 - (size_t)n;
+                memcpy(buf + n, d + from, fits);
+                input.pos = from + fits + 1;
+                buf[size - 1] = '\0';
+                MSG_FATAL("Buffer overflow: ", buf);
+            }
+            memcpy(buf + n, d + from, run);
+            n += (int)run;
+        }
+        if (pos >= input.size) {
+            input.pos = pos;
+            input.eof = true;
             record_ended = true;
             break;
         }
-        if (c == ',') {
-            record_ended = false;
-            break;
+        const char c = d[pos];
+        if (c == '\0') {  // dropped, the field goes on
+            ++pos;
+            continue;
         }
-        if (c == '\0' || !buf) continue;
-        buf[n++] = (char)c;
-        if (!is_blank(c)) kept = n;
-        if (n >= size) {
-            buf[size - 1] = '\0';
-            MSG_FATAL("Buffer overflow: ", buf);
+        if (c == '\r') {
+            input.pos = pos;
+            unxt_getc();
+        } else {
+            input.pos = pos + 1;
         }
+        record_ended = c != ',';
+        break;
     }
-    if (buf) buf[kept] = '\0';
+    while (n > 0 && is_blank(buf[n - 1])) --n;
+    if (buf) buf[n] = '\0';
     return buf;
 }
 
@@ -573,5 +677,7 @@ float field_float(TokenMode mode) {
 void fuzz_utils_reset() {
     if (_UNXT) fclose(_UNXT);
     _UNXT = nullptr;
+    log_pending = nullptr;
+    unload_text();
 }
 #endif

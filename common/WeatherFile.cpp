@@ -1,10 +1,13 @@
 // WeatherFile - the writer of the weather and species files.  See WeatherFile.h.
 #include "WeatherFile.h"
 
+#include <initializer_list>
+#include <charconv>
 #include <cstdarg>
 #include <cstring>
 
 #include "Config.h"
+#include "NumberText.h"
 #include "Utils.h"
 
 // ---- lines ----------------------------------------------------------------------
@@ -49,12 +52,52 @@ void wth_write_points_head(FILE *f) {
                 "\tIdn [kJ/m^2]\tTs [K]\tRn [-]\tSn [-]");
 }
 
+// ---- time-point lines ---------------------------------------------------------------
+// The time-point lines are most of every file, so they are put together here without
+// printf, with the number texts of NumberText, which are exactly printf's "%g" and
+// "%.3f" in the "C" locale.
+constexpr int kLineMax = 512;  // a time-point or species line with its CR LF
+
+static char *put_text(char *p, const char *text) {
+    size_t n = strlen(text);
+    memcpy(p, text, n);
+    return p + n;
+}
+
+static char *put_int(char *p, char *end, int v) { return std::to_chars(p, end, v).ptr; }
+
+// "m/d" of a day of the year from a table made once; a day outside 1..365 takes
+// day_to_date's road with its check.
+static const char *date_text(int day) {
+    static char table[366][8];
+    if (day < 1 || day > 365) return day_to_date(day);
+    if (table[day][0] == '\0') snprintf(table[day], sizeof table[day], "%s", day_to_date(day));
+    return table[day];
+}
+
 void wth_write_point(FILE *f, int day, int seconds, const WeatherPoint &p) {
-    const char *date = day_to_date(day);
-    const char *time = sec_to_time(seconds);
-    out_line(f, "%s\t%s\t%g\t%g\t%g\t%g\t%.3f\t%g\t%g\t%g\t%d\t%d", date, time, (double)p.Ta,
-             (double)p.Pb, (double)p.Ws, (double)p.Wd, p.Hr, (double)p.Ith, (double)p.Idn,
-             (double)p.Ts, p.Rn, p.Sn);
+    char line[kLineMax];
+    char *end = line + sizeof line - 2;  // room for the CR LF
+    char *q = put_text(line, date_text(day));
+    *q++ = '\t';
+    q = put_text(q, sec_to_time(seconds));
+    for (float v : {p.Ta, p.Pb, p.Ws, p.Wd}) {
+        *q++ = '\t';
+        q = put_float_g(q, end, v);
+    }
+    *q++ = '\t';
+    q = put_double_f3(q, end, p.Hr);
+    for (float v : {p.Ith, p.Idn, p.Ts}) {
+        *q++ = '\t';
+        q = put_float_g(q, end, v);
+    }
+    *q++ = '\t';
+    q = put_int(q, end, p.Rn);
+    *q++ = '\t';
+    q = put_int(q, end, p.Sn);
+    *q++ = '\r';
+    *q++ = '\n';
+    out_write(f, line, (size_t)(q - line));
 }
 
 void wth_write_time(FILE *f, int day, int seconds) {
@@ -77,8 +120,20 @@ void ctm_write_head(FILE *f, const char *description, int first_day, int last_da
 }
 
 void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
-    const char *date = day_to_date(day);
-    out_text(f, "%s\t%s", date, sec_to_time(seconds));
-    for (int i = 1; i <= n; ++i) out_text(f, "\t%g", (double)conc[i]);
-    out_end(f);
+    char line[kLineMax];
+    char *end = line + sizeof line - 2;  // room for the CR LF
+    char *q = put_text(line, date_text(day));
+    *q++ = '\t';
+    q = put_text(q, sec_to_time(seconds));
+    for (int i = 1; i <= n; ++i) {
+        if (end - q < 32) {  // a long line of many species goes out in pieces
+            out_write(f, line, (size_t)(q - line));
+            q = line;
+        }
+        *q++ = '\t';
+        q = put_float_g(q, end, conc[i]);
+    }
+    *q++ = '\r';
+    *q++ = '\n';
+    out_write(f, line, (size_t)(q - line));
 }

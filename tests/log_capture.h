@@ -36,7 +36,10 @@ public:
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
     // The log so far.
-    std::string text() const { return text_of(log_file); }
+    std::string text() const {
+        log_sync();
+        return text_of(log_file);
+    }
     // The log so far, then a fresh empty one.
     std::string take() {
         std::string s = text();

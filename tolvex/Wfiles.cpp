@@ -249,9 +249,18 @@ constexpr int kTmy2HeaderSize = 256;   // header line: 255 characters and the te
 constexpr int kTmy2MaxWidth = 32;      // widest span read_fixed is asked for
 constexpr int kRecordsPerYear = kDaysInYear * kHoursPerDay;
 
+// A position in a text held in memory.
+struct Cursor {
+    const char *data;
+    size_t size;
+    size_t pos;
+    int next() { return pos < size ? (unsigned char)data[pos++] : EOF; }
+};
+
 // State of one TMY2 import.
 static struct {
-    FILE *src;    // the TMY2 file
+    char *text;   // the TMY2 file, read whole (malloc)
+    Cursor at;    // the import's position in it
     const char *path;
     long first;   // byte position of the first data record
     long length;  // bytes per record, line end included
@@ -259,14 +268,25 @@ static struct {
     float N;      // last valid total sky cover, fraction; 0 until one is read
 } tmy2;
 
-// The next `n` characters (n <= kTmy2MaxWidth) of `f`, CR and LF skipped without being
+// The next `n` characters (n <= kTmy2MaxWidth) at `f`, CR and LF skipped without being
 // counted, so that a field never ends early at a line end.  At the end of the file:
 // null with `soft`, else FATAL " End-of-File encountered".  Returns a static buffer
 // that the next call overwrites.
-static const char *read_fixed(FILE *f, int n, bool soft = false) {
+static const char *read_fixed(Cursor &f, int n, bool soft = false) {
     static char text[kTmy2MaxWidth + 1];
+    // A span without line ends, the usual case, is copied as it stands.
+    if (f.pos + n <= f.size) {
+        const char *from = f.data + f.pos;
+        int i = 0;
+        for (; i < n && from[i] != '\n' && from[i] != '\r'; ++i) text[i] = from[i];
+        if (i == n) {
+            f.pos += n;
+            text[n] = '\0';
+            return text;
+        }
+    }
     for (int i = 0; i < n;) {
-        int c = getc_unlocked(f);  // one thread: no stream locking needed
+        int c = f.next();
         if (c == EOF) {
             if (soft) return nullptr;
             MSG_FATAL(" End-of-File encountered");
@@ -275,6 +295,18 @@ static const char *read_fixed(FILE *f, int n, bool soft = false) {
     }
     text[n] = '\0';
     return text;
+}
+
+// A TMY2 field converted as atoi does: blanks, a sign, digits up to the first other
+// character.  The fields are at most 3 digits wide, so no overflow can occur.
+static int tmy2_int(const char *text) {
+    const char *p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+    return negative ? -v : v;
 }
 
 // A TMY2 field converted as atof does.  The fields hold right-aligned integers ("  -5",
@@ -303,7 +335,7 @@ struct Tmy2Record {
 // Reads the fields of the record at the current position of `f`, in source units
 // (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
 // `soft`; otherwise the end of the file is FATAL.
-static bool read_tmy2_fields(FILE *f, Tmy2Record &t, bool soft = false) {
+static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
     static const struct { int skip, width, what; } kLayout[] = {
         // what: -1 month, -2 day, -3 hour, -4 cover, -5 weather, -6 nothing, else a field
         {0, 3, -6},  {0, 2, -1}, {0, 2, -2},  {0, 2, -3},        // 1-9: year, month, day, hour
@@ -318,18 +350,33 @@ static bool read_tmy2_fields(FILE *f, Tmy2Record &t, bool soft = false) {
         {17, 1, -5},                                              // 116: present weather
         {17, 3, kSnow},                                           // 134-136: cm
     };
+    constexpr size_t kColumns = 136;  // the last column read
+    // A record whose columns hold no line end, the usual case, is read in place.
+    const bool whole = f.pos + kColumns <= f.size &&
+                       !memchr(f.data + f.pos, '\n', kColumns) &&
+                       !memchr(f.data + f.pos, '\r', kColumns);
+    char field[kTmy2MaxWidth + 1];
     for (const auto &l : kLayout) {
-        if (l.skip && !read_fixed(f, l.skip, soft)) return false;
-        const char *text = read_fixed(f, l.width, soft);
-        if (!text) return false;
+        const char *text;
+        if (whole) {
+            f.pos += (size_t)l.skip;
+            memcpy(field, f.data + f.pos, (size_t)l.width);
+            field[l.width] = '\0';
+            f.pos += (size_t)l.width;
+            text = field;
+        } else {
+            if (l.skip && !read_fixed(f, l.skip, soft)) return false;
+            text = read_fixed(f, l.width, soft);
+            if (!text) return false;
+        }
         switch (l.what) {
-        case -1: t.month = atoi(text); break;
-        case -2: t.mday = atoi(text); break;
-        case -3: t.hour = t.r.hour = atoi(text); break;
-        case -4: t.cover = atoi(text); break;
+        case -1: t.month = tmy2_int(text); break;
+        case -2: t.mday = tmy2_int(text); break;
+        case -3: t.hour = t.r.hour = tmy2_int(text); break;
+        case -4: t.cover = tmy2_int(text); break;
         case -5: t.weather = text[0]; break;
         case -6: break;
-        case kSnow: t.r.v[kSnow] = atoi(text); break;
+        case kSnow: t.r.v[kSnow] = tmy2_int(text); break;
         default: t.r.v[l.what] = tmy2_value(text); break;
         }
     }
@@ -337,17 +384,16 @@ static bool read_tmy2_fields(FILE *f, Tmy2Record &t, bool soft = false) {
     return true;
 }
 
-// Indexes every record of the TMY2 file for the missing values, through a stream of
-// its own (the import's position is left alone).
+// Indexes every record of the TMY2 file for the missing values (the import's position
+// is left alone).
 static void index_tmy2() {
-    FILE *f = fopen(tmy2.path, "rb");
-    if (!f) MSG_FATAL(" Failed to open ", tmy2.path);
+    Cursor f = tmy2.at;
     Tmy2Record t;
-    for (long k = 0; fseek(f, tmy2.first + k * tmy2.length, SEEK_SET) == 0; ++k) {
+    for (long k = 0;; ++k) {
+        f.pos = (size_t)(tmy2.first + k * tmy2.length);
         if (!read_tmy2_fields(f, t, true)) break;
         gaps.records.push_back(t.r);
     }
-    fclose(f);
 }
 
 // Reads the TMY2 record at the current position and appends its time-point line for
@@ -358,10 +404,10 @@ static void index_tmy2() {
 static void read_tmy2_record(FILE *dest, int day, int seconds) {
     const long record = tmy2.next++;
     Tmy2Record t;
-    read_tmy2_fields(tmy2.src, t);
+    read_tmy2_fields(tmy2.at, t);
     int c;
     do {
-        c = getc_unlocked(tmy2.src);  // the rest of the line
+        c = tmy2.at.next();  // the rest of the line
     } while (c != '\n' && c != EOF);
 
     stop_on_input_errors();
@@ -387,8 +433,7 @@ static void read_tmy2_record(FILE *dest, int day, int seconds) {
 
 // Positions the TMY2 file on record `index` (0 = 1/1 hour 1).
 static void seek_tmy2_record(long index) {
-    if (fseek(tmy2.src, tmy2.first + index * tmy2.length, SEEK_SET) != 0)
-        MSG_FATAL(" End-of-File encountered");
+    tmy2.at.pos = (size_t)(tmy2.first + index * tmy2.length);
     tmy2.next = index;
 }
 
@@ -404,8 +449,13 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     tmy2.N = 0;
     tmy2.path = settings.source_path;
     gaps_reset(Source::Tmy2);
-    tmy2.src = fopen(settings.source_path, "rb");
-    if (!tmy2.src) MSG_FATAL(" Failed to open ", settings.source_path);
+    FILE *src = fopen(settings.source_path, "rb");
+    if (!src) MSG_FATAL(" Failed to open ", settings.source_path);
+    size_t size;
+    tmy2.text = read_whole(src, &size);
+    fclose(src);
+    if (!tmy2.text) MSG_FATAL(" Failed to open ", settings.source_path);
+    tmy2.at = {tmy2.text, size, 0};
     fprintf(log_file, "Opened %s\n", settings.source_path);
 
     // The header line is read whole, so that a long one is never taken for the first
@@ -414,7 +464,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     char header[kTmy2HeaderSize + 2];  // the characters, a CR, the LF, the terminator
     int n = 0;
     bool too_long = false;
-    for (int c; (c = getc(tmy2.src)) != '\n';) {
+    for (int c; (c = tmy2.at.next()) != '\n';) {
         if (c == EOF) MSG_FATAL(" End-of-File encountered");
         if (n == kTmy2HeaderSize) {  // too long even with a CR at its end
             too_long = true;
@@ -431,17 +481,17 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     header[n] = '\0';
     fprintf(log_file, "TMY2 header line:\n%s\n", header);
 
-    tmy2.first = ftell(tmy2.src);
+    tmy2.first = (long)tmy2.at.pos;
     for (int c = 0; c != '\n';) {
-        c = getc(tmy2.src);
+        c = tmy2.at.next();
         if (c == EOF) MSG_FATAL(" End-of-File encountered");
     }
-    tmy2.length = ftell(tmy2.src) - tmy2.first;
+    tmy2.length = (long)tmy2.at.pos - tmy2.first;
 
-    read_fixed(tmy2.src, 3);  // the second record must be 1/1 hour 2
-    int month = atoi(read_fixed(tmy2.src, 2));
-    int mday = atoi(read_fixed(tmy2.src, 2));
-    int hour = atoi(read_fixed(tmy2.src, 2));
+    read_fixed(tmy2.at, 3);  // the second record must be 1/1 hour 2
+    int month = atoi(read_fixed(tmy2.at, 2));
+    int mday = atoi(read_fixed(tmy2.at, 2));
+    int hour = atoi(read_fixed(tmy2.at, 2));
     if (month != 1 || mday != 1 || hour != 2) MSG_FATAL(" Wrong file format");
 
     // 24:00 of the day before the start: record 24 (start - 1) - 1, or the last one.
@@ -457,15 +507,15 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     report_gaps();
     stop_on_input_errors();  // a bad date in the last record read
 
-    fclose(tmy2.src);
-    tmy2.src = nullptr;
+    free(tmy2.text);
+    tmy2.text = nullptr;
     return 0;
 }
 
 #ifdef WEATHER_FUZZ_SEAM
 void fuzz_wfiles_reset() {
-    if (tmy2.src) fclose(tmy2.src);
-    tmy2.src = nullptr;
+    free(tmy2.text);
+    tmy2.text = nullptr;
 }
 #endif
 
@@ -639,6 +689,7 @@ int import_ee(const ConversionSettings &settings, FILE *dest) {
     fprintf(log_file, "Opened %s\n", settings.source_path);
     char line[kEeHeaderSize];
     next_token(line, TOK_LINE, kLineSize);  // the echo has logged it once already
+    log_sync();
     fprintf(log_file, "EE header line:\n%s\n", line);
     for (int i = 1; i < kEeHeaderLines; ++i) next_token(line, TOK_LINE, kEeHeaderSize);
 
