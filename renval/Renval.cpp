@@ -67,6 +67,8 @@ static FILE *open_work_file(const char *work_path) {
 // The files a run writes are none of the files it reads or works in.  The new weather
 // file may be the old one: it is written to the work file first.
 static void check_paths(const RenvalPaths &p) {
+    if (same_file(p.old_path, p.work_path))
+        MSG_FATAL("Old weather file is the work file: ", p.old_path);
     if (same_file(p.species_path, p.old_path))
         MSG_FATAL("Species file is the old weather file: ", p.species_path);
     if (same_file(p.species_path, p.new_path))

@@ -196,6 +196,8 @@ TEST(RenvalRun, FailuresEndWithStatusOneAndTheirMessage) {
          "FATAL Species file is the new weather file: ./x.wth\n"},
         {"new is work", good, "old.wth\nWEATHER.TMP\nnew.ctm\n\n",
          "FATAL New weather file is the work file: WEATHER.TMP\n"},
+        {"old is work", good, "./WEATHER.TMP\nnew.wth\nnew.ctm\n\n",
+         "FATAL Old weather file is the work file: ./WEATHER.TMP\n"},
     };
     for (const Row &row : rows) {
         TempDir dir;
