@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <dirent.h>
 
+#include "WthReader.h"
 #include "import_support.h"
 
 namespace {
@@ -72,6 +73,9 @@ TEST(RealData, WholeYearsAndRangesOverTheYearEnd) {
             convert(c, tmy2 ? "TMY2" : "E/E", source, r.dates);
             ASSERT_EQ(c.result.status, 0) << c.result.err;
             ASSERT_EQ(c.points.size(), r.lines);
+            WthFile read;
+            std::string error;
+            EXPECT_EQ(wth_parse(c.out.data(), c.out.size(), read, error), 0) << error;
             for (size_t i = 0; i < c.points.size(); ++i) {
                 const TimePointLine &p = c.points[i];
                 ASSERT_EQ(p.date, expected_date(r.start, (int)i));
