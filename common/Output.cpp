@@ -103,12 +103,14 @@ static bool follow_links(const char *path, char *out) {
 // ---- signals and the end of the process --------------------------------------------
 // SIGINT, SIGTERM, SIGHUP: remove the temporary files, then end as the signal would.
 // Only async-signal-safe calls: unlink, and raise with the default action back
-// (SA_RESETHAND).
+// (SA_RESETHAND).  The fuzz harness keeps libFuzzer's own handlers.
+#ifndef WEATHER_FUZZ_SEAM
 static void on_signal(int sig) {
     for (int i = 0; i < kMaxOutputs; ++i)
         if (temp_armed[i]) unlink(temp_path[i]);
     raise(sig);
 }
+#endif
 
 static const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -120,7 +122,7 @@ static void install_cleanup() {
     umask(mask);
     new_file_mode = 0666 & ~mask;
     atexit(out_discard);
-#ifndef WEATHER_FUZZ_SEAM  // the fuzz harness keeps libFuzzer's own handlers
+#ifndef WEATHER_FUZZ_SEAM
     for (int sig : kStopSignals) {
         struct sigaction action {}, previous {};
         sigaction(sig, nullptr, &previous);

@@ -585,7 +585,7 @@ static void index_ee() {
                    parse_decimal(text(kEeHourField).c_str(), &r.hour) == 0 &&
                    !is_leap_day(month, mday);
         for (int g = 0; g < kGapFields && r.usable; ++g) {
-            float v;
+            float v = 0;
             std::string t = text(kEeFields[g]);
             r.usable = !t.empty() && parse_float(t.c_str(), &v) == 0;
             r.v[g] = v;
