@@ -14,51 +14,34 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "Config.h"
 #include "Tolvex.h"
 #include "WeatherFile.h"
 #include "WeatherGen.h"
 #include "Wfiles.h"
+#include "bench_support.h"
 
 namespace {
 
 // A folder with a full synthetic year as TMY2 and EPW and a control file for each.
 struct Workspace {
-    std::string dir;
+    ScratchDir scratch{"bench_imports"};
+    const std::string dir = scratch.path;
     Workspace() {
-        const char *base = getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/bench_imports.XXXXXX";
-        if (!mkdtemp(&tmpl[0])) abort();
-        dir = tmpl;
         static GenHour hours[kGenHoursPerLeapYear];
         int n = gen_year(hours, 2001, false);
-        write(dir + "/year.tm2", [&](FILE *f) { write_tmy2(f, hours, n, true); });
-        write(dir + "/year.epw", [&](FILE *f) { write_epw(f, hours, n, true); });
+        write_with(dir + "/year.tm2", [&](FILE *f) { write_tmy2(f, hours, n, true); });
+        write_with(dir + "/year.epw", [&](FILE *f) { write_epw(f, hours, n, true); });
         for (const char *type : {"TMY2", "E/E"}) {
             std::string source = type[0] == 'T' ? "year.tm2" : "year.epw";
-            write(dir + "/" + (type[0] == 'T' ? "tmy2.dat" : "ee.dat"), [&](FILE *f) {
+            write_with(dir + "/" + (type[0] == 'T' ? "tmy2.dat" : "ee.dat"), [&](FILE *f) {
                 fprintf(f, "Benchmark\r\n%s\r\n%s\r\nout.wth\r\n01/01 12/31\r\n 1 \r\n 0 \r\n"
                            "01/01 01/01\r\n", source.c_str(), type);
             });
         }
-        std::string copy = "cp '" TOLVEX_EXE "' '" + dir + "/tolvex'";
-        if (system(copy.c_str()) != 0) abort();
-    }
-    ~Workspace() {
-        std::string rm = "rm -rf '" + dir + "'";
-        if (system(rm.c_str()) != 0) perror("rm");
-    }
-    template <typename F> static void write(const std::string &path, F body) {
-        FILE *f = fopen(path.c_str(), "wb");
-        if (!f) abort();
-        body(f);
-        fclose(f);
+        copy_program(TOLVEX_EXE, "BENCH_TOLVEX", dir, "tolvex");
     }
 };
 
@@ -69,22 +52,11 @@ Workspace &workspace() {
 
 // Runs tolvex on `control` in the workspace; returns its resource usage.
 rusage run_tolvex(const char *control) {
-    const char *dir = workspace().dir.c_str();  // made here, never in the child
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir) != 0) _exit(127);
-        if (!freopen("/dev/null", "w", stderr)) _exit(127);
-        execl("./tolvex", "./tolvex", control, (char *)nullptr);
-        _exit(127);
-    }
-    int status;
+    const std::string &dir = workspace().dir;
     rusage usage;
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abort();
+    run_in(dir, {dir + "/tolvex", control}, &usage);
     return usage;
 }
-
-double ms(const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; }
 
 // Counters: the program's peak resident size and its CPU time (user + system).
 void process(benchmark::State &state, const char *control) {

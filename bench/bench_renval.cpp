@@ -7,66 +7,43 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "bench_support.h"
 
 namespace {
 
 struct Workspace {
-    std::string dir;
+    ScratchDir scratch{"bench_renval"};
+    const std::string dir = scratch.path;
     Workspace() {
-        const char *base = getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/bench_renval.XXXXXX";
-        if (!mkdtemp(&tmpl[0])) abort();
-        dir = tmpl;
-        FILE *f = fopen((dir + "/year10.wth").c_str(), "wb");
-        if (!f) abort();
-        fprintf(f, "A 1.0 year, hourly, three species\n3\nCO2 H2O SF6\n1 365\n");
-        for (int day = 1; day <= 365; ++day) {
-            fprintf(f, "%d 0 0 %d %d 0 283.15\n", day, (day - 1) % 7 + 1, (day - 1) % 7 + 1);
-            for (int t = 0; t <= 86400; t += 3600) {
-                double ta = 273.15 + 10.0 * (day % 30) / 30.0 + (t / 3600) * 0.3;
-                fprintf(f, "%d %.2f %d %.1f %d %d %d %.2f %d %d %.6f %.5f %.3e\n", t, ta,
-                        101325 - day, 2.5 + (t / 3600) * 0.1, (t / 3600) * 15, t / 360, t / 720,
-                        ta - 20.0, t / 3600 % 5 == 0, day < 60, 0.00055 + day * 1e-7,
-                        0.002 + (t / 3600) * 1e-4, 1.2e-9);
+        write_with(dir + "/year10.wth", [](FILE *f) {
+            fprintf(f, "A 1.0 year, hourly, three species\n3\nCO2 H2O SF6\n1 365\n");
+            for (int day = 1; day <= 365; ++day) {
+                fprintf(f, "%d 0 0 %d %d 0 283.15\n", day, (day - 1) % 7 + 1, (day - 1) % 7 + 1);
+                for (int t = 0; t <= 86400; t += 3600) {
+                    double ta = 273.15 + 10.0 * (day % 30) / 30.0 + (t / 3600) * 0.3;
+                    fprintf(f, "%d %.2f %d %.1f %d %d %d %.2f %d %d %.6f %.5f %.3e\n", t, ta,
+                            101325 - day, 2.5 + (t / 3600) * 0.1, (t / 3600) * 15, t / 360,
+                            t / 720, ta - 20.0, t / 3600 % 5 == 0, day < 60,
+                            0.00055 + day * 1e-7, 0.002 + (t / 3600) * 1e-4, 1.2e-9);
+                }
             }
-        }
-        fclose(f);
-        f = fopen((dir + "/data.dat").c_str(), "wb");
-        fprintf(f, "year10.wth\r\nyear20.wth\r\nyear20.ctm\r\n\r\n");
-        fclose(f);
-        // BENCH_RENVAL names another renval to measure (an older build, say).
-        const char *other = getenv("BENCH_RENVAL");
-        std::string copy = std::string("cp '") + (other && *other ? other : RENVAL_EXE) + "' '" + dir + "/renval'";
-        if (system(copy.c_str()) != 0) abort();
-    }
-    ~Workspace() {
-        std::string rm = "rm -rf '" + dir + "'";
-        if (system(rm.c_str()) != 0) perror("rm");
+        });
+        write_with(dir + "/data.dat", [](FILE *f) {
+            fprintf(f, "year10.wth\r\nyear20.wth\r\nyear20.ctm\r\n\r\n");
+        });
+        copy_program(RENVAL_EXE, "BENCH_RENVAL", dir, "renval");
     }
 };
-
-double ms(const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; }
 
 void upgrade_year(benchmark::State &state) {
     static Workspace w;
     long peak = 0;
     double cpu = 0;
     for (auto _ : state) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(w.dir.c_str()) != 0) _exit(127);
-            execl("./renval", "./renval", "data.dat", (char *)nullptr);
-            _exit(127);
-        }
-        int status;
         rusage u;
-        wait4(pid, &status, 0, &u);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abort();
+        run_in(w.dir, {w.dir + "/renval", "data.dat"}, &u);
         if (u.ru_maxrss > peak) peak = u.ru_maxrss;
         cpu += ms(u.ru_utime) + ms(u.ru_stime);
     }

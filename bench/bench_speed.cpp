@@ -12,17 +12,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "WeatherGen.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -39,49 +35,30 @@ long file_size(const std::string &path) {
 }
 
 struct Workspace {
-    std::string dir, epw, tmy2;
+    ScratchDir scratch{"bench_speed"};
+    const std::string dir = scratch.path;
+    std::string epw = kData + "/epw/CAN_PQ_Montreal.Intl.AP.716270_CWEC.epw";
+    std::string tmy2 = kData + "/tmy2/12839.tm2";
     Workspace() {
-        const char *base = getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/bench_speed.XXXXXX";
-        if (!mkdtemp(&tmpl[0])) abort();
-        dir = tmpl;
-        epw = kData + "/epw/CAN_PQ_Montreal.Intl.AP.716270_CWEC.epw";
-        tmy2 = kData + "/tmy2/12839.tm2";
         if (!exists(epw) || !exists(tmy2)) {
             static GenHour hours[kGenHoursPerLeapYear];
             int n = gen_year(hours, 2001, false);
             epw = dir + "/year.epw";
             tmy2 = dir + "/year.tm2";
-            write(epw, [&](FILE *f) { write_epw(f, hours, n, false); });
-            write(tmy2, [&](FILE *f) { write_tmy2(f, hours, n, false); });
+            write_with(epw, [&](FILE *f) { write_epw(f, hours, n, false); });
+            write_with(tmy2, [&](FILE *f) { write_tmy2(f, hours, n, false); });
         }
         control("ee.dat", epw, "E/E");
         control("tmy2.dat", tmy2, "TMY2");
         control("template.dat", "", "TEMPLATE");
-        // BENCH_TOLVEX names another tolvex to measure (an older build, say).
-        const char *other = getenv("BENCH_TOLVEX");
-        const std::pair<const char *, const char *> programs[] = {
-            {other && *other ? other : TOLVEX_EXE, "tolvex"}, {IO_FLOOR_EXE, "io_floor"}};
-        for (const auto &p : programs) {
-            std::string copy = std::string("cp '") + p.first + "' '" + dir + "/" + p.second + "'";
-            if (system(copy.c_str()) != 0) abort();
-        }
-    }
-    ~Workspace() {
-        std::string rm = "rm -rf '" + dir + "'";
-        if (system(rm.c_str()) != 0) perror("rm");
+        copy_program(TOLVEX_EXE, "BENCH_TOLVEX", dir, "tolvex");
+        copy_program(IO_FLOOR_EXE, "BENCH_IO_FLOOR", dir, "io_floor");
     }
     void control(const char *name, const std::string &source, const char *type) {
-        write(dir + "/" + name, [&](FILE *f) {
+        write_with(dir + "/" + name, [&](FILE *f) {
             fprintf(f, "Benchmark\r\n%s\r\n%s\r\nout.wth\r\n01/01 12/31\r\n 1 \r\n 2 \r\n"
                        "7/4 8\r\n12/25 9\r\n03/25 10/28\r\n", source.c_str(), type);
         });
-    }
-    template <typename F> static void write(const std::string &path, F body) {
-        FILE *f = fopen(path.c_str(), "wb");
-        if (!f) abort();
-        body(f);
-        fclose(f);
     }
 };
 
@@ -90,26 +67,13 @@ Workspace &workspace() {
     return w;
 }
 
-// Runs `argv` in the workspace; returns its wall time in ms and peak memory in KB.
+// Runs `argv` in the workspace; returns its wall time in ms and raises `*peak_kb` to
+// its peak memory.
 double run(const std::vector<std::string> &argv, long *peak_kb) {
-    const char *dir = workspace().dir.c_str();
-    std::vector<char *> args;
-    for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-    args.push_back(nullptr);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir) != 0 || !freopen("/dev/null", "w", stderr)) _exit(127);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status;
     rusage usage;
-    wait4(pid, &status, 0, &usage);
-    auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abort();
+    double wall = run_in(workspace().dir, argv, &usage);
     if (peak_kb) *peak_kb = std::max(*peak_kb, usage.ru_maxrss);
-    return std::chrono::duration<double, std::milli>(end - start).count();
+    return wall;
 }
 
 double median(std::vector<double> v) {

@@ -261,7 +261,6 @@ struct Cursor {
 static struct {
     char *text;   // the TMY2 file, read whole (malloc)
     Cursor at;    // the import's position in it
-    const char *path;
     long first;   // byte position of the first data record
     long length;  // bytes per record, line end included
     long next;    // record number (0 = 1/1 hour 1) of the next record read
@@ -274,17 +273,6 @@ static struct {
 // that the next call overwrites.
 static const char *read_fixed(Cursor &f, int n, bool soft = false) {
     static char text[kTmy2MaxWidth + 1];
-    // A span without line ends, the usual case, is copied as it stands.
-    if (f.pos + n <= f.size) {
-        const char *from = f.data + f.pos;
-        int i = 0;
-        for (; i < n && from[i] != '\n' && from[i] != '\r'; ++i) text[i] = from[i];
-        if (i == n) {
-            f.pos += n;
-            text[n] = '\0';
-            return text;
-        }
-    }
     for (int i = 0; i < n;) {
         int c = f.next();
         if (c == EOF) {
@@ -447,7 +435,6 @@ static void seek_tmy2_record(long index) {
 // "Run terminated because of input errors".  Returns 0.
 int import_tmy2(const ConversionSettings &settings, FILE *dest) {
     tmy2.N = 0;
-    tmy2.path = settings.source_path;
     gaps_reset(Source::Tmy2);
     FILE *src = fopen(settings.source_path, "rb");
     if (!src) MSG_FATAL(" Failed to open ", settings.source_path);
