@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "Config.h"
 #include "Heap.h"
@@ -70,7 +71,11 @@ static void mark_line_start() {
 }
 
 char *read_whole(FILE *f, size_t *size) {
+    // A regular file is read into one buffer of its size; anything else grows one.
+    struct stat st;
     size_t capacity = 1 << 16, n = 0;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        capacity = (size_t)st.st_size + 1;
     char *data = (char *)malloc(capacity);
     for (size_t got; data && (got = fread(data + n, 1, capacity - n, f)) > 0;) {
         n += got;
@@ -81,6 +86,7 @@ char *read_whole(FILE *f, size_t *size) {
             data = grown;
         }
     }
+    if (data) data[n] = '\0';  // n < capacity: the buffer grows whenever it is full
     *size = n;
     return data;
 }
@@ -567,10 +573,11 @@ int file_copy(const char *from, const char *to) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// True for the characters that end or interrupt a field: comma, line ends and NUL.
-static inline bool field_stop(unsigned char c) {
-    return c == ',' || c == '\n' || c == '\r' || c == '\0';
-}
+// The characters that end or interrupt a field: comma, line ends and NUL.
+static const struct FieldStops {
+    bool stop[256] = {};
+    FieldStops() { stop[(unsigned char)','] = stop['\n'] = stop['\r'] = stop['\0'] = true; }
+} kFieldStops;
 
 // Skips the rest of the current line, however long; the record has ended.  The text
 // up to the line end is passed over in memory; unxt_getc takes the line end itself.
@@ -617,7 +624,8 @@ char *next_field(char *buf, TokenMode mode, int size) {
     for (;;) {
         // A run of ordinary characters, up to the next comma, line end, NUL or the end.
         const size_t from = pos;
-        while (pos < input.size && !field_stop((unsigned char)d[pos])) ++pos;
+        // The NUL after the text (read_whole) stops the scan at the end too.
+        while (!kFieldStops.stop[(unsigned char)d[pos]]) ++pos;
         if (buf && pos > from) {
             size_t run = pos - from;
             if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer

@@ -80,8 +80,8 @@ const char *last_token();
 char *prompt_line(const char *prompt, char *buf, int size);
 
 // Reads the rest of `f` into memory; a read error ends the text there, as a stream read
-// would.  Returns a malloc'd buffer and its size in `*size`, or null when memory runs
-// out.
+// would.  Returns a malloc'd buffer and its size in `*size` (a NUL follows the last
+// byte, not counted), or null when memory runs out.
 char *read_whole(FILE *f, size_t *size);
 
 // 1 when the texts are equal byte by byte, else 0.
