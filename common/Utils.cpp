@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <sys/stat.h>
 
 #include "Config.h"
@@ -576,7 +577,9 @@ static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 // The characters that end or interrupt a field: comma, line ends and NUL.
 static const struct FieldStops {
     bool stop[256] = {};
-    FieldStops() { stop[(unsigned char)','] = stop['\n'] = stop['\r'] = stop['\0'] = true; }
+    FieldStops() {
+        for (unsigned char c : {',', '\n', '\r', '\0'}) stop[c] = true;
+    }
 } kFieldStops;
 
 // Skips the rest of the current line, however long; the record has ended.  The text
