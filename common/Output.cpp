@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "Config.h"
+#include "Paths.h"
 
 namespace {
 
@@ -62,43 +63,6 @@ static bool fault() {
 #else
 static constexpr bool fault() { return false; }
 #endif
-
-// ---- paths ------------------------------------------------------------------------
-// The length of the folder part of `path`, its last "/" included (0 for a bare name).
-static size_t folder_length(const char *path) {
-    const char *slash = strrchr(path, '/');
-    return slash ? (size_t)(slash - path) + 1 : 0;
-}
-
-// The folder of `path` into `out` (PATH_MAX): its folder part, or "." for a bare name.
-static void folder_of(const char *path, char *out) {
-    size_t n = folder_length(path);
-    if (n == 0) {
-        strcpy(out, ".");
-    } else {
-        snprintf(out, PATH_MAX, "%.*s", (int)n, path);
-    }
-}
-
-// `path` with every symbolic link of its last component followed, into `out`
-// (PATH_MAX).  The result may not exist (a dangling link names a file to create).
-// False for a loop of links or a path too long.
-static bool follow_links(const char *path, char *out) {
-    if (snprintf(out, PATH_MAX, "%s", path) >= PATH_MAX) return false;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(out, &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        char link[PATH_MAX];
-        ssize_t n = readlink(out, link, sizeof link - 1);
-        if (n < 0) return false;
-        link[n] = '\0';
-        // A relative link is relative to the link's own folder.
-        size_t keep = link[0] == '/' ? 0 : folder_length(out);
-        if (keep + (size_t)n >= PATH_MAX) return false;
-        memcpy(out + keep, link, (size_t)n + 1);
-    }
-    return false;
-}
 
 // ---- signals and the end of the process --------------------------------------------
 // SIGINT, SIGTERM, SIGHUP: remove the temporary files, then end as the signal would.
@@ -398,20 +362,3 @@ void out_discard() {
 #ifdef WEATHER_FUZZ_SEAM
 void fuzz_wfile_reset() { out_discard(); }
 #endif
-
-// ---- same file --------------------------------------------------------------------
-int same_file(const char *a, const char *b) {
-    if (!*a || !*b) return 0;
-    struct stat sa, sb;
-    bool a_exists = stat(a, &sa) == 0, b_exists = stat(b, &sb) == 0;
-    if (a_exists || b_exists) return a_exists && b_exists && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    // Neither exists: the same name in the same folder.
-    char ta[PATH_MAX], tb[PATH_MAX], da[PATH_MAX], db[PATH_MAX];
-    if (!follow_links(a, ta) || !follow_links(b, tb)) return 0;
-    size_t fa = folder_length(ta), fb = folder_length(tb);
-    if (strcmp(ta + fa, tb + fb) != 0) return 0;
-    folder_of(ta, da);
-    folder_of(tb, db);
-    return stat(da, &sa) == 0 && stat(db, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}

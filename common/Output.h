@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdio>
 
+
 // Creates the output file for the destination `path`: a temporary file beside it that
 // takes the destination's permission bits (and owner, where allowed), or a new file's
 // when there is none.  A destination that is a symbolic link is followed: its final
@@ -43,11 +44,6 @@ void out_commit();
 // Removes every temporary file of the run and forgets the run's output files; nothing
 // is committed.  Runs at the process's exit as well.
 void out_discard();
-
-// 1 when `a` and `b` name the same file: both exist and are one file (same device and
-// inode, however spelt, through symbolic links too), or neither exists and both would
-// be created as the same name in the same folder.  0 otherwise, and for empty paths.
-int same_file(const char *a, const char *b);
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only: discards the run's output files without a message, as the end of

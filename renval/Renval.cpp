@@ -19,6 +19,7 @@
 #include "Config.h"
 #include "Heap.h"
 #include "MoistAir.h"
+#include "Paths.h"
 #include "Run.h"
 #include "Utils.h"
 #include "WeatherFile.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Config.h"
+#include "Paths.h"
 #include "Run.h"
 #include "Utils.h"
 #include "WeatherFile.h"
