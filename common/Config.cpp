@@ -11,7 +11,7 @@
 #include "Variant.h"
 
 FILE *log_file = nullptr;
-void (*log_pending)() = nullptr;
+LogPending log_pending = {};
 
 // ---- process-wide message state ---------------------------------------------------
 // Where messages go besides the log; log only until msg_setup has run.
@@ -19,7 +19,30 @@ enum class MsgMode { Log, Console, Box };
 static MsgMode msg_mode = MsgMode::Log;
 static int error_count = 0;  // ERROR messages since start or the last reset
 
-static const char *const kSeverityWord[4] = {"NOTE", "WARNING", "ERROR", "FATAL"};
+// The severities inside this unit; report_msg's codes are their outside face.
+enum class Severity { Note, Warning, Error, Fatal };
+
+static const char *word_of(Severity s) {
+    switch (s) {
+    case Severity::Note: return "NOTE";
+    case Severity::Warning: return "WARNING";
+    case Severity::Error: return "ERROR";
+    case Severity::Fatal: break;
+    }
+    return "FATAL";
+}
+
+// The severity of a message code: every code above FATAL is FATAL too.
+static Severity severity_of(int code) {
+    switch (code) {
+    case NOTE: return Severity::Note;
+    case WARNING: return Severity::Warning;
+    case ERROR: return Severity::Error;
+    default: return Severity::Fatal;
+    }
+}
+
+int error_count_now() { return error_count; }
 
 // Room for the text (limit), its line end, its terminator and the location line.
 constexpr size_t kLocationSize = kMaxPath + 32;
@@ -36,9 +59,9 @@ static void base_name(const char *file, char *out, size_t size) {
     out[n] = '\0';
 }
 
-// Composes the message of `severity` (0..3) from `pieces` and hands it to the sink
-// of the message mode.
-static void deliver(int severity, const char *file, int line, va_list pieces) {
+// Composes the message of `severity` from `pieces` and hands it to the sink of the
+// message mode.
+static void deliver(Severity severity, const char *file, int line, va_list pieces) {
     // " " + pieces up to the first empty one, cut at the limit, then the line end.
     char text[kMessageSize];
     size_t len = 1;
@@ -59,7 +82,7 @@ static void deliver(int severity, const char *file, int line, va_list pieces) {
     char location[kLocationSize];
     snprintf(location, sizeof location, "  (file %s, line %d)\n", unit, line);
 
-    const char *word = kSeverityWord[severity];
+    const char *word = word_of(severity);
     switch (msg_mode) {
     case MsgMode::Box: msg_to_box(word, text, location); break;
     case MsgMode::Console: msg_to_console(word, text, location); break;
@@ -67,26 +90,26 @@ static void deliver(int severity, const char *file, int line, va_list pieces) {
     }
 }
 
-int report_msg(int severity, const char *file, int line, ...) {
-    if (severity == ERR_COUNT) return error_count;
-    if (severity < ERR_COUNT) {
+int report_msg(int code, const char *file, int line, ...) {
+    if (code == ERR_COUNT) return error_count;
+    if (code < ERR_COUNT) {
         error_count = 0;
         return 0;
     }
-    if (severity > FATAL) severity = FATAL;
-    if (severity == ERROR) ++error_count;
+    const Severity severity = severity_of(code);
+    if (severity == Severity::Error) ++error_count;
     va_list pieces;
     va_start(pieces, line);
     deliver(severity, file, line, pieces);
     va_end(pieces);
-    if (severity == FATAL) abnormal_end(1);
+    if (severity == Severity::Fatal) abnormal_end(1);
     return error_count;
 }
 
 void report_fatal(const char *file, int line, ...) {
     va_list pieces;
     va_start(pieces, line);
-    deliver(FATAL, file, line, pieces);
+    deliver(Severity::Fatal, file, line, pieces);
     va_end(pieces);
     abnormal_end(1);
 }

@@ -14,7 +14,7 @@
 #include <csetjmp>
 #endif
 
-// Severities of report_msg().
+// Severities of report_msg(), its outside face: plain codes, kept for every caller.
 constexpr int NOTE = 0;
 constexpr int WARNING = 1;
 constexpr int ERROR = 2;      // counted in the error count
@@ -27,12 +27,16 @@ constexpr int kMaxPath = 256;  // path buffers, terminator included
 // The run's log stream, or null.  Opened (text mode) by the driver before anything else.
 extern FILE *log_file;
 
-// Set by a unit that holds text for the log before writing it (the input unit's echo
-// of what it has read); log_sync() has it written.  Messages call log_sync() first, so
-// that the log keeps the order of events.
-extern void (*log_pending)();
+// Set by a unit that holds text for the log before writing it (an input's echo of what
+// it has read): `write(source)` writes it.  log_sync() has it written; messages call
+// log_sync() first, so that the log keeps the order of events.
+struct LogPending {
+    void (*write)(void *source);
+    void *source;
+};
+extern LogPending log_pending;
 inline void log_sync() {
-    if (log_pending) log_pending();
+    if (log_pending.write) log_pending.write(log_pending.source);
 }
 
 // Reports one message.  `pieces` are texts appended in order after a leading blank;
@@ -47,14 +51,21 @@ int report_msg(int severity, const char *file, int line, ...);
 // run (exit status 1); never returns.
 [[noreturn]] void report_fatal(const char *file, int line, ...);
 
-// report_msg with the caller's position and the closing empty piece filled in:
-// MSG(ERROR, "Bad integer: ", token).  MSG(ERR_COUNT) returns the count.
-#define MSG(severity, ...) report_msg((severity), __FILE__, __LINE__, ##__VA_ARGS__, "")
-// The FATAL message that ends the run: MSG_FATAL(" Failed to open ", path).
-#define MSG_FATAL(...) report_fatal(__FILE__, __LINE__, __VA_ARGS__, "")
+// The unit named in a message's location ("(file Utils, line 407)"): the base name of
+// the source file, unless the file defines MSG_UNIT before its first include, as the
+// units do whose messages keep the name of the unit they came from.
+#ifndef MSG_UNIT
+#define MSG_UNIT __FILE__
+#endif
 
-// The current error count (report_msg with ERR_COUNT).
-inline int error_count_now() { return MSG(ERR_COUNT); }
+// report_msg with the caller's position and the closing empty piece filled in:
+// MSG(ERROR, "Bad integer: ", token).
+#define MSG(severity, ...) report_msg((severity), MSG_UNIT, __LINE__, ##__VA_ARGS__, "")
+// The FATAL message that ends the run: MSG_FATAL(" Failed to open ", path).
+#define MSG_FATAL(...) report_fatal(MSG_UNIT, __LINE__, __VA_ARGS__, "")
+
+// The number of ERROR messages of the run (since the last ERR_RESET).
+int error_count_now();
 
 // Chooses where messages go besides the log: message boxes when `box` is non-zero,
 // else the standard error stream.  Installs fp_handler for SIGFPE and unmasks the

@@ -91,12 +91,6 @@ int fre_e(void *p, unsigned size, const char *name) {
     return 0;
 }
 
-// Moves `p` by `count` elements of `elsize` bytes without forming the intermediate
-// pointer arithmetic that the language leaves undefined outside an object.
-static void *shift(void *p, long long count, int elsize) {
-    return (void *)((uintptr_t)p + (uintptr_t)(count * elsize));
-}
-
 void *alc_vec(int lo, int hi, int elsize, const char *name) {
     if (hi < lo) {
         char text[160];
@@ -105,12 +99,12 @@ void *alc_vec(int lo, int hi, int elsize, const char *name) {
     }
     long long bytes = ((long long)hi - lo + 1) * elsize;
     if (bytes < 0 || bytes > UINT32_MAX) MSG_FATAL("Insufficient memory to allocate: ", name);
-    return shift(alc_e((unsigned)bytes, name), -(long long)lo, elsize);
+    return alc_e((unsigned)bytes, name);
 }
 
 int fre_vec(void *v, int lo, int hi, int elsize, const char *name) {
     long long bytes = ((long long)hi - lo + 1) * elsize;
-    return fre_e(shift(v, lo, elsize), (unsigned)bytes, name);
+    return fre_e(v, (unsigned)bytes, name);
 }
 
 void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name) {
@@ -119,15 +113,15 @@ void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name)
     auto **rows = (void **)alc_vec(rlo, rhi, (int)sizeof(void *), name);
     long long last = clo + nrows * ncols - 1;
     if (last > INT32_MAX) MSG_FATAL("Insufficient memory to allocate: ", name);
-    void *data = alc_vec(clo, (int)last, elsize, name);
-    for (long long r = 0; r < nrows; ++r) rows[rlo + r] = shift(data, r * ncols, elsize);
+    auto *data = (unsigned char *)alc_vec(clo, (int)last, elsize, name);
+    for (long long r = 0; r < nrows; ++r) rows[r] = data + r * ncols * elsize;
     return rows;
 }
 
 int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char *name) {
     long long nrows = (long long)rhi - rlo + 1;
     long long ncols = (long long)chi - clo + 1;
-    fre_vec(m[rlo], clo, (int)(clo + nrows * ncols - 1), elsize, name);
+    fre_vec(m[0], clo, (int)(clo + nrows * ncols - 1), elsize, name);
     fre_vec(m, rlo, rhi, (int)sizeof(void *), name);
     return 0;
 }

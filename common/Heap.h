@@ -23,12 +23,14 @@ int guard_check(const void *p, unsigned size, const char *name);
 // a block with a damaged guard is reported and left allocated.  Returns 0.
 int fre_e(void *p, unsigned size, const char *name);
 
-// A vector addressable with indices lo..hi of `elsize` bytes each; FATAL when hi < lo.
+// A vector of the hi - lo + 1 elements lo..hi of `elsize` bytes each, stored from
+// index 0 (element lo is v[0]); FATAL when hi < lo.  Released with the same range.
 void *alc_vec(int lo, int hi, int elsize, const char *name);
 int fre_vec(void *v, int lo, int hi, int elsize, const char *name);
 
-// A matrix addressable [rlo..rhi][clo..chi]: a row-pointer vector and one data
-// vector, rows stored one after the other.  Returns the row vector.
+// A matrix of rows rlo..rhi and columns clo..chi, stored from index 0 both ways
+// (element [rlo][clo] is m[0][0]): a row-pointer vector and one data vector, rows
+// stored one after the other.  Returns the row vector.
 void **alc_mat(int rlo, int rhi, int clo, int chi, int elsize, const char *name);
 int fre_mat(void **m, int rlo, int rhi, int clo, int chi, int elsize, const char *name);
 

@@ -8,7 +8,7 @@
 
 #include "Config.h"
 #include "NumberText.h"
-#include "Utils.h"
+#include "Dates.h"
 
 // ---- lines ----------------------------------------------------------------------
 static void out_vtext(FILE *f, const char *format, va_list args) {
@@ -113,9 +113,9 @@ void ctm_write_head(FILE *f, const char *description, int first_day, int last_da
     out_line(f, "%s\t!start-of-file date", day_to_date(first_day));
     out_line(f, "%s\t!end-of-file date", day_to_date(last_day));
     out_line(f, "%d\t!number of species", n);
-    for (int i = 1; i <= n; ++i) out_line(f, "%s", names[i]);
+    for (int i = 0; i < n; ++i) out_line(f, "%s", names[i]);
     out_text(f, "!Date\tTime");
-    for (int i = 1; i <= n; ++i) out_text(f, "\t%s", names[i]);
+    for (int i = 0; i < n; ++i) out_text(f, "\t%s", names[i]);
     out_end(f);
 }
 
@@ -125,7 +125,7 @@ void ctm_write_point(FILE *f, int day, int seconds, const float *conc, int n) {
     char *q = put_text(line, date_text(day));
     *q++ = '\t';
     q = put_text(q, sec_to_time(seconds));
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 0; i < n; ++i) {
         if (end - q < 32) {  // a long line of many species goes out in pieces
             out_write(f, line, (size_t)(q - line));
             q = line;

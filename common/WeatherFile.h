@@ -49,7 +49,7 @@ void wth_write_time(FILE *f, int day, int seconds);
 // ---- species file 2.0 -------------------------------------------------------------
 // The head: format line, description, first and last date, the number of species,
 // one name per line and the header of the concentration lines.  `names` and the
-// concentrations below are indexed 1..n.
+// concentrations below are indexed 0..n-1.
 void ctm_write_head(FILE *f, const char *description, int first_day, int last_day, int n,
                     char *const *names);
 // One concentration line for `day` at `seconds`.

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "Config.h"
-#include "Utils.h"
+#include "Input.h"
 
 static std::string scratch_dir;
 

@@ -6,9 +6,9 @@
 
 #include "Heap.h"
 #include "Tolvex.h"
-#include "Utils.h"
+#include "Input.h"
 #include "WeatherFile.h"
-#include "Wfiles.h"
+#include "Producers.h"
 #include "harness.h"
 
 static int (*the_producer)(const ConversionSettings &, FILE *);
@@ -22,9 +22,8 @@ static void convert() {
 }
 
 static void reset() {
-    fuzz_wfiles_reset();
     fuzz_wfile_reset();
-    fuzz_utils_reset();
+    fuzz_inputs_reset();
     fuzz_heap_reset();
 }
 

@@ -5,7 +5,7 @@
 
 #include "Heap.h"
 #include "Renval.h"
-#include "Utils.h"
+#include "Input.h"
 #include "WeatherFile.h"
 #include "harness.h"
 
@@ -27,7 +27,7 @@ static void convert() {
 static void reset() {
     fuzz_renval_reset();
     fuzz_wfile_reset();
-    fuzz_utils_reset();
+    fuzz_inputs_reset();
     fuzz_heap_reset();
 }
 

@@ -6,9 +6,9 @@
 
 #include "Heap.h"
 #include "Tolvex.h"
-#include "Utils.h"
+#include "Input.h"
 #include "WeatherFile.h"
-#include "Wfiles.h"
+#include "Producers.h"
 #include "harness.h"
 
 static std::string control_path;
@@ -25,7 +25,7 @@ static void convert() {
 
 static void reset() {
     fuzz_wfile_reset();
-    fuzz_utils_reset();
+    fuzz_inputs_reset();
     fuzz_heap_reset();
 }
 

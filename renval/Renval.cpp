@@ -12,6 +12,7 @@
 #include "Renval.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,7 +22,9 @@
 #include "MoistAir.h"
 #include "Paths.h"
 #include "Run.h"
-#include "Utils.h"
+#include "FileCopy.h"
+#include "Input.h"
+#include "Numbers.h"
 #include "WeatherFile.h"
 
 constexpr int kNameSize = 14;          // characters of a species name, terminator included
@@ -36,9 +39,9 @@ static int work_lock = -1;  // descriptor that holds the lock, or -1
 struct OldHead {
     char title[kLineSize];
     int n;          // number of species, 0 for none
-    float *conc;    // conc[1..n], the concentrations of the time point being read, and
-    char **names;   // names[1..n], both on the checked heap; null when n is 0
-    int h2o;        // index of the species "H2O", 0 when there is none
+    float *conc;    // conc[0..n-1], the concentrations of the time point being read, and
+    char **names;   // names[0..n-1], both on the checked heap; null when n is 0
+    int h2o;        // index of the species "H2O", -1 when there is none
     int first_day;  // days of the year covered
     int last_day;
 };
@@ -88,12 +91,13 @@ static void stop_on_input_errors() {
 // concentrations ("cdat") and names ("names") get their room on the checked heap; the
 // species file is created, once the count is known to be valid, into `*ctm` (left
 // null without species).
-static void read_old_head(OldHead &h, const char *species_path, FILE *wth, FILE **ctm) {
-    next_token(h.title, TOK_LINE, kLineSize);
-    h.n = read_int(TOK_NEWLINE);
+static void read_old_head(Input &in, OldHead &h, const char *species_path, FILE *wth,
+                          FILE **ctm) {
+    next_token(in, h.title, TOK_LINE, kLineSize);
+    read_int(in, TOK_NEWLINE, &h.n);
     h.conc = nullptr;
     h.names = nullptr;
-    h.h2o = 0;
+    h.h2o = -1;
     *ctm = nullptr;
     if (h.n != 0) {
         // A negative count ends here with the allocator's FATAL, before the species
@@ -105,60 +109,55 @@ static void read_old_head(OldHead &h, const char *species_path, FILE *wth, FILE 
             out_close(wth);
             MSG_FATAL("Could not open contaminant file: ", species_path);
         }
-        for (int i = 1; i <= h.n; ++i) {
-            next_token(h.names[i], TOK_NEXT, kNameSize);
+        for (int i = 0; i < h.n; ++i) {
+            next_token(in, h.names[i], TOK_NEXT, kNameSize);
             if (same_text(h.names[i], "H2O")) h.h2o = i;
         }
     }
-    h.first_day = read_int(TOK_NEWLINE);
-    h.last_day = read_int(TOK_NEXT);
+    read_int(in, TOK_NEWLINE, &h.first_day);
+    read_int(in, TOK_NEXT, &h.last_day);
     stop_on_input_errors();
 }
 
 // Reads one day line into a day line of the weather file, then skips the day's time
 // points.  Returns the day of the year read.
-static int copy_day_line(FILE *wth) {
-    int day = read_int(TOK_NEWLINE);
-    read_int(TOK_NEXT);  // two values without meaning here
-    read_int(TOK_NEXT);
-    int day_of_week = read_int(TOK_NEXT);
-    int day_type = read_int(TOK_NEXT);
-    int dst = read_int(TOK_NEXT);
-    float ground = read_float(TOK_NEXT);
+static int copy_day_line(Input &in, FILE *wth) {
+    int day, unused, day_of_week, day_type, dst;
+    float ground;
+    read_int(in, TOK_NEWLINE, &day);
+    read_int(in, TOK_NEXT, &unused);  // two values without meaning here
+    read_int(in, TOK_NEXT, &unused);
+    read_int(in, TOK_NEXT, &day_of_week);
+    read_int(in, TOK_NEXT, &day_type);
+    read_int(in, TOK_NEXT, &dst);
+    read_float(in, TOK_NEXT, &ground);
     wth_write_day(wth, day, day_of_week, day_type, dst, ground);
     // The day's time points are skipped in this pass.
-    while (read_long(TOK_NEWLINE) != kEndOfDay) {
-    }
+    for (long time = 0; time != kEndOfDay;) read_long(in, TOK_NEWLINE, &time);
     return day;
 }
 
 // First pass: the day section, one line per day block up to the last day.
-static void day_pass(const OldHead &h, FILE *wth) {
+static void day_pass(Input &in, const OldHead &h, FILE *wth) {
     for (int block = 0; block < kMaxBlocks; ++block) {
         stop_on_input_errors();
-        if (copy_day_line(wth) == h.last_day) break;
+        if (copy_day_line(in, wth) == h.last_day) break;
     }
     wth_write_points_head(wth);
 }
 
-static void read_old_point(OldPoint &p, float *conc, int n) {
-    p.time = read_long(TOK_NEWLINE);
-    p.ta = read_float(TOK_NEXT);
-    p.pb = read_float(TOK_NEXT);
-    p.ws = read_float(TOK_NEXT);
-    p.wd = read_float(TOK_NEXT);
-    p.ith = read_float(TOK_NEXT);
-    p.idn = read_float(TOK_NEXT);
-    p.ts = read_float(TOK_NEXT);
-    p.rn = read_int(TOK_NEXT);
-    p.sn = read_int(TOK_NEXT);
-    for (int i = 1; i <= n; ++i) conc[i] = read_float(TOK_NEXT);
+static void read_old_point(Input &in, OldPoint &p, float *conc, int n) {
+    read_long(in, TOK_NEWLINE, &p.time);
+    for (float *v : {&p.ta, &p.pb, &p.ws, &p.wd, &p.ith, &p.idn, &p.ts}) read_float(in, TOK_NEXT, v);
+    read_int(in, TOK_NEXT, &p.rn);
+    read_int(in, TOK_NEXT, &p.sn);
+    for (int i = 0; i < n; ++i) read_float(in, TOK_NEXT, &conc[i]);
 }
 
 // Humidity ratio in g/kg: from the H2O mass fraction x as 1000 x / (1 - x), or for
 // air at 50 % relative humidity when the file has no H2O species.
 static double humidity_g_per_kg(const OldPoint &p, const float *conc, int h2o) {
-    if (h2o > 0) {
+    if (h2o >= 0) {
         double x = (double)conc[h2o];
         return 1000.0 * x / (1.0 - x);
     }
@@ -168,14 +167,15 @@ static double humidity_g_per_kg(const OldPoint &p, const float *conc, int h2o) {
 // Second pass: the time points of every day block, into the weather file and, with
 // species, the concentrations into the species file.  Only the first day keeps its
 // 00:00:00 line; later days begin at 01:00:00.
-static void time_point_pass(const OldHead &h, FILE *wth, FILE *ctm) {
+static void time_point_pass(Input &in, const OldHead &h, FILE *wth, FILE *ctm) {
     float *conc = h.conc;
     for (int block = 0; block < kMaxBlocks; ++block) {
-        int day = read_int(TOK_NEXT);
+        int day;
+        read_int(in, TOK_NEXT, &day);
         OldPoint p;
         do {
             stop_on_input_errors();
-            read_old_point(p, conc, h.n);
+            read_old_point(in, p, conc, h.n);
             WeatherPoint w;
             w.Hr = humidity_g_per_kg(p, conc, h.h2o);
             if (p.time <= 0 && day != h.first_day) continue;
@@ -198,14 +198,15 @@ static void time_point_pass(const OldHead &h, FILE *wth, FILE *ctm) {
 int convert_weather_10(const RenvalPaths &paths) {
     MSG(ERR_RESET);
     check_paths(paths);
-    unxt_open(paths.old_path, OPEN_FATAL, __FILE__, __LINE__);
+    Input in;
+    input_open(in, paths.old_path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
     FILE *wth = open_work_file(paths.work_path);
     fprintf(log_file, "\nReading weather file: %s\n", paths.old_path);
 
     // The heads of both files.
     OldHead h;
     FILE *ctm;
-    read_old_head(h, paths.species_path, wth, &ctm);
+    read_old_head(in, h, paths.species_path, wth, &ctm);
     const char *description = paths.description[0] ? paths.description : h.title;
     wth_write_head(wth, description, h.first_day, h.last_day);
     if (ctm) {
@@ -214,12 +215,12 @@ int convert_weather_10(const RenvalPaths &paths) {
     }
 
     // The day blocks are read twice: once for the day section, once for the time points.
-    UnxtMark first_block = unxt_mark();
-    day_pass(h, wth);
-    unxt_return(first_block);
-    time_point_pass(h, wth, ctm);
+    InputMark first_block = input_mark(in);
+    day_pass(in, h, wth);
+    input_return(in, first_block);
+    time_point_pass(in, h, wth, ctm);
 
-    unxt_close();
+    input_close(in);
     out_close(wth);
     if (ctm) {
         out_close(ctm);
@@ -234,12 +235,13 @@ int convert_weather_10(const RenvalPaths &paths) {
 
 // Reads the four lines of the control file at `path` into `paths`.
 static void read_control(const char *path, RenvalPaths &paths) {
-    unxt_open(path, OPEN_FATAL, __FILE__, __LINE__);
-    next_token(paths.old_path, TOK_LINE, kLineSize);
-    next_token(paths.new_path, TOK_LINE, kLineSize);
-    next_token(paths.species_path, TOK_LINE, kLineSize);
-    next_token(paths.description, TOK_LINE, kLineSize);
-    unxt_close();
+    Input in;
+    input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
+    next_token(in, paths.old_path, TOK_LINE, kLineSize);
+    next_token(in, paths.new_path, TOK_LINE, kLineSize);
+    next_token(in, paths.species_path, TOK_LINE, kLineSize);
+    next_token(in, paths.description, TOK_LINE, kLineSize);
+    input_close(in);
 }
 
 #ifdef WEATHER_FUZZ_SEAM

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "Config.h"
-#include "Utils.h"
+#include "Input.h"
 
 // The paths of one run and its description.
 struct RenvalPaths {

@@ -1,11 +1,12 @@
 // Dates and times in both converter builds: day numbers and date texts, the date
-// reader, time texts and the two int_text buffers.
+// reader and time texts.
 #include <gtest/gtest.h>
 
 #include <regex>
 
 #include "Config.h"
-#include "Utils.h"
+#include "Dates.h"
+#include "Input.h"
 #include "log_capture.h"
 #include "support.h"
 
@@ -16,9 +17,6 @@ constexpr bool kTolvex = variant::kProgram[0] == 't';
 class Dates : public ::testing::Test {
 protected:
     LogCapture log;
-    void TearDown() override {
-        if (_UNXT) unxt_close();
-    }
     // The texts of the ERROR messages in the log, without the echoed input.
     std::string errors() {
         std::string s = log.text(), out;
@@ -62,8 +60,16 @@ TEST_F(Dates, ParseDateTakesMonthSlashDayOnly) {
 TEST_F(Dates, ReadDateTakesDateTextOrDayNumber) {
     TempDir dir;
     write_file(dir / "in.txt", "45 366 0x10 01/05 abc 0\n*\n");
-    ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), OPEN_FATAL, __FILE__, __LINE__), 0);
-    for (int want : {45, 366, kTolvex ? 16 : 0, 5, 0, 0, 0}) EXPECT_EQ(read_date(TOK_NEXT), want);
+    Input in;
+    ASSERT_TRUE(input_open(in, (dir / "in.txt").c_str(), OPEN_FATAL, true, "Test", 1));
+    const std::pair<int, bool> rows[] = {{45, true}, {366, false}, {kTolvex ? 16 : 0, kTolvex},
+                                         {5, true},  {0, false},   {0, false}, {0, false}};
+    for (const auto &[want, valid] : rows) {
+        int day = -1;
+        EXPECT_EQ(read_date(in, TOK_NEXT, &day), valid) << want;
+        EXPECT_EQ(day, want);
+    }
+    input_close(in);
     EXPECT_EQ(errors(), std::string(" 366 is not a valid date\n") +
                             (kTolvex ? "" : " 0x10 is not a valid date\n") +
                             " abc is not a valid date\n 0 is not a valid date\n"
@@ -79,13 +85,4 @@ TEST(DatesDeathTest, SecToTimeFromMidnightTo24Hours) {
         EXPECT_EXIT((msg_setup(0), sec_to_time(bad)), ::testing::ExitedWithCode(1),
                     "^FATAL invalid time \n$");
     }
-}
-
-TEST(IntText, TwoBuffersUsedInTurn) {
-    const char *a = int_text(-2147483647L - 1), *b = int_text(29);
-    EXPECT_STREQ(a, "-2147483648");
-    EXPECT_STREQ(b, "29");
-    EXPECT_EQ(int_text(7), a);  // the third call reuses the first buffer
-    EXPECT_STREQ(a, "7");
-    EXPECT_STREQ(b, "29");
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Config.h"
-#include "Utils.h"
+#include "Input.h"
 #include "log_capture.h"
 #include "support.h"
 
@@ -17,16 +17,28 @@ protected:
     TempDir dir;
     char buf[kTokenSize];
     LogCapture log;
+    Input in;
     void TearDown() override {
-        if (_UNXT) unxt_close();
+        if (in.file) input_close(in);
     }
     void open(const std::string &text) {
         write_file(dir / "in.txt", text);
-        ASSERT_EQ(unxt_open((dir / "in.txt").c_str(), OPEN_FATAL, __FILE__, __LINE__), 0);
+        ASSERT_TRUE(input_open(in, (dir / "in.txt").c_str(), OPEN_FATAL, true, "Test", 1));
     }
     std::string field(TokenMode mode) {
-        const char *f = next_field(buf, mode, sizeof buf);
+        const char *f = next_field(in, buf, mode, sizeof buf);
         return f ? "[" + std::string(f) + "]" : "(none)";
+    }
+    // The typed field readers' values, whatever their result.
+    int int_of(TokenMode mode) {
+        int v = -1;
+        field_int(in, mode, &v);
+        return v;
+    }
+    float float_of(TokenMode mode) {
+        float v = -1;
+        field_float(in, mode, &v);
+        return v;
     }
     std::string logged() { return log.text(); }
 };
@@ -52,32 +64,40 @@ TEST_F(Fields, NewlineAndRestSkipLinesOfAnyLength) {
     open("1," + std::string(5000, 'x') + "\n2,y\n3,z,w\n4\n");
     EXPECT_EQ(field(TOK_NEWLINE), "[1]");
     EXPECT_EQ(field(TOK_NEWLINE), "[2]");
-    EXPECT_EQ(next_field(nullptr, TOK_NEXT, 0), nullptr);  // skipped, not stored
+    EXPECT_EQ(next_field(in, nullptr, TOK_NEXT, 0), nullptr);  // skipped, not stored
     EXPECT_EQ(field(TOK_NEWLINE), "[3]");
-    EXPECT_EQ(next_field(buf, TOK_REST, sizeof buf), nullptr);
+    EXPECT_EQ(next_field(in, buf, TOK_REST, sizeof buf), nullptr);
     EXPECT_EQ(field(TOK_NEXT), "(none)");
     EXPECT_EQ(field(TOK_NEWLINE), "[4]");
-    unxt_rewind();
+    input_rewind(in);
     EXPECT_EQ(field(TOK_NEWLINE), "[1]");
+    // A field too long for its buffer is cut where the caller asks for it.
+    bool too_long = false;
+    EXPECT_STREQ(next_field(in, buf, TOK_NEXT, 4, &too_long), "xxx");
+    EXPECT_TRUE(too_long);
+    EXPECT_EQ(field(TOK_NEWLINE), "[2]");
     EXPECT_EQ(MSG(ERR_COUNT), 0);
 }
 
 TEST_F(Fields, TypedReadersRejectEmptyAndMalformedFields) {
     open("08,-0032,,5a,40000\n-273.15,1e3,,x,1e39,.5\n");
-    EXPECT_EQ(field_int(TOK_NEWLINE), 8);  // decimal: a leading zero is no octal prefix
-    EXPECT_EQ(field_int(TOK_NEXT), -32);
+    int v = -1;
+    EXPECT_TRUE(field_int(in, TOK_NEWLINE, &v));
+    EXPECT_EQ(v, 8);  // decimal: a leading zero is no octal prefix
+    EXPECT_EQ(int_of(TOK_NEXT), -32);
     EXPECT_EQ(MSG(ERR_COUNT), 0);
-    EXPECT_EQ(field_int(TOK_NEXT), 0);
-    EXPECT_EQ(field_int(TOK_NEXT), 0);
-    EXPECT_EQ(field_int(TOK_NEXT), 0);
-    EXPECT_EQ(field_int(TOK_NEXT), 0);  // missing
+    EXPECT_FALSE(field_int(in, TOK_NEXT, &v));
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(int_of(TOK_NEXT), 0);
+    EXPECT_EQ(int_of(TOK_NEXT), 0);
+    EXPECT_EQ(int_of(TOK_NEXT), 0);  // missing
     EXPECT_EQ(MSG(ERR_COUNT), 4);
-    EXPECT_EQ(field_float(TOK_NEWLINE), -273.15f);
-    EXPECT_EQ(field_float(TOK_NEXT), 1000.0f);
-    EXPECT_EQ(field_float(TOK_NEXT), 0.0f);
-    EXPECT_EQ(field_float(TOK_NEXT), 0.0f);
-    EXPECT_EQ(field_float(TOK_NEXT), 0.0f);
-    EXPECT_EQ(field_float(TOK_NEXT), 0.5f);
+    EXPECT_EQ(float_of(TOK_NEWLINE), -273.15f);
+    EXPECT_EQ(float_of(TOK_NEXT), 1000.0f);
+    EXPECT_EQ(float_of(TOK_NEXT), 0.0f);
+    EXPECT_EQ(float_of(TOK_NEXT), 0.0f);
+    EXPECT_EQ(float_of(TOK_NEXT), 0.0f);
+    EXPECT_EQ(float_of(TOK_NEXT), 0.5f);
     EXPECT_EQ(MSG(ERR_COUNT), 7);
     std::string logged_text = logged();
     for (const char *text : {" Bad integer: \n", " Bad integer: 5a\n", " Bad integer: 40000\n",
@@ -103,7 +123,7 @@ TEST_F(Fields, FloatsEqualTheTokenConversionBitForBit) {
     for (const std::string &t : texts) line += t + ",";
     open(line + "\n");
     for (size_t i = 0; i < texts.size(); ++i) {
-        float got = field_float(i == 0 ? TOK_NEWLINE : TOK_NEXT);
+        float got = float_of(i == 0 ? TOK_NEWLINE : TOK_NEXT);
         float expected = (float)strtod(texts[i].c_str(), nullptr);
         ASSERT_EQ(memcmp(&got, &expected, sizeof got), 0) << texts[i];
     }

@@ -78,17 +78,17 @@ TEST_F(CheckedHeap, OverrunIsReportedAndTheBlockKept) {
     EXPECT_EQ(MSG(ERR_COUNT), 5);
 }
 
-TEST_F(CheckedHeap, VectorsAndMatricesUseTheirIndexRanges) {
+TEST_F(CheckedHeap, VectorsAndMatricesAreSizedByTheirIndexRanges) {
     auto *v = (int *)alc_vec(1, 5, 4, "vec");
-    for (int i = 1; i <= 5; ++i) v[i] = -1;
-    const std::string vb = at((char *)&v[1] - 4);
+    for (int i = 0; i < 5; ++i) v[i] = -1;
+    const std::string vb = at((char *)v - 4);
     EXPECT_EQ(fre_vec(v, 1, 5, 4, "vec"), 0);
 
     auto **m = (unsigned char **)alc_mat(1, 3, 0, 13, 1, "mat");
+    EXPECT_EQ(m[1] - m[0], 14);
     EXPECT_EQ(m[2] - m[1], 14);
-    EXPECT_EQ(m[3] - m[2], 14);
-    for (int r = 1; r <= 3; ++r) memset(&m[r][0], 0xFF, 14);
-    const std::string rows = at((char *)&m[1] - 4), data = at(m[1] - 4);
+    for (int r = 0; r < 3; ++r) memset(&m[r][0], 0xFF, 14);
+    const std::string rows = at((char *)m - 4), data = at(m[0] - 4);
     EXPECT_EQ(fre_mat((void **)m, 1, 3, 0, 13, 1, "mat"), 0);
     EXPECT_EQ(MSG(ERR_COUNT), 0);  // no guard was touched
     EXPECT_EQ(take_log(), "alc_e    20 bytes at " + vb + " for: vec\n"

@@ -3,9 +3,10 @@
 // them and hands them to the producers (Wfiles).
 #pragma once
 
-#include "Utils.h"
+#include "Calendar.h"
+#include "Dates.h"
+#include "Input.h"
 
-constexpr int kDaysInYear = 365;
 constexpr float kGroundTemp = 283.15f;  // K, every day of every file
 
 // One day of the calendar.
@@ -36,5 +37,4 @@ struct ConversionSettings {
     DayTable days;
 };
 
-// The day after `day`: 365 is followed by 1.
-inline int next_day(int day) { return day >= kDaysInYear ? 1 : day + 1; }
+using calendar::next_day;

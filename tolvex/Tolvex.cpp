@@ -4,11 +4,12 @@
 #include <cstring>
 
 #include "Config.h"
+#include "Input.h"
 #include "Paths.h"
+#include "Producers.h"
 #include "Run.h"
-#include "Utils.h"
+#include "SourceFormat.h"
 #include "WeatherFile.h"
-#include "Wfiles.h"
 
 // ---- day calendar -----------------------------------------------------------------
 void days_set_defaults(DayTable &t) {
@@ -41,42 +42,37 @@ void days_set_dst(DayTable &t, int dst_start, int dst_end) {
 
 // ---- control file -----------------------------------------------------------------
 // A value is applied only when its reader reported no ERROR.
-static bool read_ok(int errors_before) { return error_count_now() == errors_before; }
-
-static bool is_day(int day) { return day >= 1 && day <= kDaysInYear; }
-
 ConversionSettings read_control_file(const char *path) {
     ConversionSettings s{};
-    unxt_open(path, OPEN_FATAL, __FILE__, __LINE__);
+    Input in;
+    input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
     days_set_defaults(s.days);
 
-    next_token(s.description, TOK_LINE, kLineSize);
-    next_token(s.source_path, TOK_LINE, kLineSize);
-    next_token(s.file_type, TOK_LINE, kLineSize);
-    next_token(s.dest_path, TOK_LINE, kLineSize);
+    next_token(in, s.description, TOK_LINE, kLineSize);
+    next_token(in, s.source_path, TOK_LINE, kLineSize);
+    next_token(in, s.file_type, TOK_LINE, kLineSize);
+    next_token(in, s.dest_path, TOK_LINE, kLineSize);
 
-    s.start_day = read_date(TOK_NEWLINE);
-    s.end_day = read_date(TOK_NEXT);
-    int errors = error_count_now();
-    s.first_weekday = read_int(TOK_NEWLINE);
-    if (read_ok(errors)) days_set_weekdays(s.days, s.first_weekday);
+    read_date(in, TOK_NEWLINE, &s.start_day);
+    read_date(in, TOK_NEXT, &s.end_day);
+    if (read_int(in, TOK_NEWLINE, &s.first_weekday)) days_set_weekdays(s.days, s.first_weekday);
 
     // A negative count reads no special days.  The list stops at the end of the file:
     // every further entry would only repeat the same missing-date error.
-    int count = read_int(TOK_NEWLINE);
-    for (int i = 0; i < count && !unxt_eof(); ++i) {
-        errors = error_count_now();
-        int day = read_date(TOK_NEWLINE);
-        int type = read_int(TOK_NEXT);
-        if (read_ok(errors) && is_day(day)) days_set_special(s.days, day, type);
+    int count;
+    read_int(in, TOK_NEWLINE, &count);
+    for (int i = 0; i < count && !input_eof(in); ++i) {
+        int day, type;
+        bool date_ok = read_date(in, TOK_NEWLINE, &day);
+        bool type_ok = read_int(in, TOK_NEXT, &type);
+        if (date_ok && type_ok) days_set_special(s.days, day, type);
     }
 
-    errors = error_count_now();
-    s.dst_start = read_date(TOK_NEWLINE);
-    s.dst_end = read_date(TOK_NEXT);
-    if (read_ok(errors)) days_set_dst(s.days, s.dst_start, s.dst_end);
+    bool start_ok = read_date(in, TOK_NEWLINE, &s.dst_start);
+    bool end_ok = read_date(in, TOK_NEXT, &s.dst_end);
+    if (start_ok && end_ok) days_set_dst(s.days, s.dst_start, s.dst_end);
 
-    unxt_close();
+    input_close(in);
     if (error_count_now() > 0) MSG_FATAL("Run terminated because of input errors");
     return s;
 }
@@ -97,10 +93,10 @@ FILE *open_weather_file(const ConversionSettings &s) {
 }
 
 // ---- paths ------------------------------------------------------------------------
-// A TMY2 or E/E source is never its own destination, however either is spelt.
+// A source is never its own destination, however either is spelt.
 static void check_destination(const ConversionSettings &s) {
-    bool has_source = same_text(s.file_type, "TMY2") || same_text(s.file_type, "E/E");
-    if (has_source && same_file(s.source_path, s.dest_path))
+    const SourceFormat *format = find_source_format(s.file_type);
+    if (format && format->has_source && same_file(s.source_path, s.dest_path))
         MSG_FATAL("Destination is the source file: ", s.dest_path);
 }
 
@@ -127,15 +123,9 @@ int tolvex_main(int argc, char **argv) {
     const ConversionSettings settings = read_control_file(control);
     check_destination(settings);
     FILE *dest = open_weather_file(settings);
-    if (same_text(settings.file_type, "TMY2")) {
-        import_tmy2(settings, dest);
-    } else if (same_text(settings.file_type, "E/E")) {
-        import_ee(settings, dest);
-    } else if (same_text(settings.file_type, "TEMPLATE")) {
-        make_template(settings, dest);
-    } else {
-        MSG_FATAL("Unrecognized file type: ", settings.file_type);
-    }
+    const SourceFormat *format = find_source_format(settings.file_type);
+    if (!format) MSG_FATAL("Unrecognized file type: ", settings.file_type);
+    producer_of(format->type)(settings, dest);
     out_close(dest);
     fprintf(log_file, "Finished %s\n", settings.dest_path);
 

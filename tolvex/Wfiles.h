@@ -1,18 +1,78 @@
-// Wfiles - the producers of the time-point section: TMY2 import, E/E import and the
-// template.  Each takes the run's settings and the open destination, appends the
-// time-point lines for settings.start_day .. end_day and returns 0; the driver opened
-// the destination and closes it.  Any failure ends the run with a FATAL.
+// Wfiles - what the producers of the time-point section share: the time-point line of
+// an import with its checks, the place of a record, rain, and the missing values of a
+// source (Gaps).  The producers themselves are one unit per source format
+// (ImportTmy2, ImportEe, Template), registered in Producers; each takes the run's
+// settings and the open destination, appends the time-point lines for
+// settings.start_day .. end_day and returns 0.  Any failure ends the run with a FATAL.
+// No process-wide state: an import keeps its state in values of its own.
+//
+// The messages of all these units are located in "Wfiles".
 #pragma once
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 #include "Settings.h"
+#include "SourceFormat.h"
+#include "WeatherFile.h"
 
-int make_template(const ConversionSettings &settings, FILE *dest);
-int import_tmy2(const ConversionSettings &settings, FILE *dest);
-int import_ee(const ConversionSettings &settings, FILE *dest);
+constexpr int kSecondsPerHour = 3600;
+constexpr int kHoursPerDay = 24;
 
-#ifdef WEATHER_FUZZ_SEAM
-// Fuzz build only: closes a TMY2 source left open by a FATAL.
-void fuzz_wfiles_reset();
-#endif
+// Unit factors.  The sources' tenths of Ta, Tdp and sky cover are scaled by the 32-bit
+// float 0.1, as the weather formats have always done; every other factor is a double.
+constexpr double kCelsiusOffset = 273.15;  // K at 0 degC
+constexpr double kWhToKj = 3.6;            // kJ per Wh
+constexpr double kMbarToPa = 100.0;        // Pa per mbar
+constexpr double kTenth = 0.1;             // tenths of m/s -> m/s
+constexpr float kTenthF = 0.1f;            // tenths of degC -> degC, tenths -> fraction
+constexpr int kSkyCoverMissing = 99;       // total sky cover not observed
+
+// Derives the humidity ratio and the sky temperature of `p` from its Ta and Pb, the
+// dew point `Tdp` (K) and the sky cover `N` (fraction), then appends its line for
+// `day` (day of year) at `seconds` (0..86400) to `dest`.  A value that is not a
+// number ends the run with the floating-point FATAL before the line is written.
+void write_time_point(FILE *dest, int day, int seconds, WeatherPoint &p, float Tdp, float N);
+
+// An ERROR of a reader or of a record's date ends the run before the next line:
+// FATAL "Run terminated because of input errors".
+void stop_on_input_errors();
+
+// The record read for `day` at `seconds` must be the one that line needs: hour h of
+// the day for h:00:00, hour 24 of the day before for 00:00:00.  A record whose month
+// and day form a valid date but which is another record ends the run ("Record of ...
+// found where ... was expected"); an invalid date is left to date_to_day's ERROR.
+void check_place(int month, int mday, int hour, int day, int seconds);
+
+// Rain from the present-weather character: the digits 0 (light rain) to 8 are rain;
+// 9 (none), any other character or none at all are not.
+inline int is_rain(char c) { return c >= '0' && c <= '8'; }
+
+// ---- missing values ---------------------------------------------------------------
+// The field values of one record in source units, and its own hour field.
+struct RecordValues {
+    double v[kGapFields];
+    int hour;
+    bool usable;  // false for a record that cannot be a substitute (E/E 2/29, unreadable)
+};
+
+// The missing values of one import: the file's index, built on the first missing
+// value that needs a substitute, and the number of lines written with each field
+// missing.  `index` appends every record of the file in file order; the record
+// numbers it gives are those the import passes to fill_gaps.
+struct Gaps {
+    const SourceFormat *format;
+    std::function<void(std::vector<RecordValues> &)> index;
+    bool indexed = false;
+    std::vector<RecordValues> records;         // by record number in file order
+    std::vector<long> substitute[kGapFields];  // record giving each record's substitute, or -1
+    long count[kGapFields] = {};
+};
+
+// Replaces the missing values of `r`, record number `record` of the file, and counts
+// them; a missing snow depth becomes 0 (no snow).  FATAL "No valid values of <field>
+// in the source" when a field has no value to take.
+void fill_gaps(Gaps &g, RecordValues &r, long record);
+// One WARNING for each field that had missing values, in the order of the fields.
+void report_gaps(const Gaps &g);

@@ -1,0 +1,472 @@
+// Input - the text input of the converters.  See Input.h.
+//
+// Messages of this unit are located in "Utils", the unit that has always held the
+// converters' input.
+#define MSG_UNIT "Utils"
+#include "Input.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <sys/stat.h>
+
+#include "Config.h"
+#include "Dates.h"
+#include "Numbers.h"
+
+// The open inputs, newest first: released by the fuzz build after a FATAL.
+static Input *open_inputs = nullptr;
+
+static void unlist(Input &in) {
+    for (Input **p = &open_inputs; *p; p = &(*p)->next_open) {
+        if (*p == &in) {
+            *p = in.next_open;
+            break;
+        }
+    }
+    in.next_open = nullptr;
+}
+
+// Echoes the bytes read since the last echo into the log.  Called before anything
+// else is written to the log, so that the log keeps the order of events.
+static void echo_pending(Input &in) {
+    if (in.echo && log_file && in.pos > in.echo_from)
+        fwrite(in.data + in.echo_from, 1, in.pos - in.echo_from, log_file);
+    in.echo_from = in.pos;
+}
+
+static void echo_pending_of(void *in) { echo_pending(*static_cast<Input *>(in)); }
+
+size_t line_end_length(const char *p, size_t rest) {
+    if (rest == 0) return 0;
+    if (p[0] == '\n') return 1;
+    if (p[0] != '\r') return 0;
+    return rest > 1 && p[1] == '\n' ? 2 : 1;
+}
+
+// The next character of `in`, every line end delivered as one '\n' (line_end_length).
+// The scanner, whole-line reads and the field reader see only '\n'.  Every character
+// consumed is echoed as it stands in the file but for the CR of a CR LF pair.
+static inline int input_getc(Input &in) {
+    if (in.pos >= in.size) {
+        in.eof = true;
+        return EOF;
+    }
+    int c = (unsigned char)in.data[in.pos];
+    size_t end = c == '\n' || c == '\r' ? line_end_length(in.data + in.pos, in.size - in.pos) : 0;
+    if (end == 0) {
+        ++in.pos;
+        return c;
+    }
+    if (end == 2) {
+        // CR LF: the echo skips the CR; the LF opens the next span.
+        echo_pending(in);
+        in.pos += 2;
+        in.echo_from += 1;
+        return '\n';
+    }
+    ++in.pos;
+    // A CR at the very end: the stream looked past it and found the end.
+    if (c == '\r' && in.pos == in.size) in.eof = true;
+    return '\n';
+}
+
+// Both the scanner and the field reader start at a line start.
+static void mark_line_start(Input &in) {
+    in.at_line_start = true;
+    in.record_ended = true;
+}
+
+char *read_whole(FILE *f, size_t *size) {
+    // A regular file is read into one buffer of its size; anything else grows one.
+    struct stat st;
+    size_t capacity = 1 << 16, n = 0;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        capacity = (size_t)st.st_size + 1;
+    char *data = (char *)malloc(capacity);
+    for (size_t got; data && (got = fread(data + n, 1, capacity - n, f)) > 0;) {
+        n += got;
+        if (n == capacity) {
+            capacity *= 2;
+            char *grown = (char *)realloc(data, capacity);
+            if (!grown) free(data);
+            data = grown;
+        }
+    }
+    if (data) data[n] = '\0';  // n < capacity: the buffer grows whenever it is full
+    *size = n;
+    return data;
+}
+
+// Forgets the text and the reader state of `in`.
+static void unload(Input &in) {
+    free(in.data);
+    in.data = nullptr;
+    in.size = in.pos = in.echo_from = 0;
+    in.eof = false;
+}
+
+bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
+                int line) {
+    if (in.file) report_fatal(unit, line, "_UNXT already open", "");
+    in.file = fopen(path, "r");
+    if (!in.file) {
+        if (how == OPEN_FATAL) report_fatal(unit, line, " Could not open file: ", path, "");
+        if (how == OPEN_ERROR) report_msg(ERROR, unit, line, " Could not open file: ", path, "");
+        return false;
+    }
+    in.next_open = open_inputs;
+    open_inputs = &in;
+    unload(in);
+    in.data = read_whole(in.file, &in.size);
+    if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
+    in.echo = echo && variant::kEchoInput;
+    if (in.echo) log_pending = {echo_pending_of, &in};
+    mark_line_start(in);
+    return true;
+}
+
+void input_close(Input &in) {
+    echo_pending(in);
+    if (log_pending.source == &in) log_pending = {};
+    unload(in);
+    unlist(in);
+    FILE *f = in.file;
+    in.file = nullptr;
+    if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
+}
+
+bool input_eof(const Input &in) { return in.file && in.eof; }
+
+InputMark input_mark(const Input &in) {
+    return {(long)in.pos, in.at_line_start, in.record_ended};
+}
+
+void input_return(Input &in, const InputMark &mark) {
+    echo_pending(in);
+    if (mark.offset < 0 || !in.file) MSG_FATAL("Problem while positioning _UNXT");
+    in.pos = in.echo_from = (size_t)mark.offset;
+    in.eof = false;
+    in.at_line_start = mark.at_line_start;
+    in.record_ended = mark.record_ended;
+}
+
+void input_rewind(Input &in) {
+    if (!in.file) MSG_FATAL("Problem while rewinding _UNXT");
+    echo_pending(in);
+    in.pos = in.echo_from = 0;
+    in.eof = false;
+    mark_line_start(in);
+}
+
+char *input_line(Input &in, char *buf, int size) {
+    int n = 0;
+    for (;;) {
+        int c = input_getc(in);
+        if (c == EOF) {
+            buf[n] = '\0';
+            if (!variant::kEndOfFileIsFatal) return nullptr;
+            // renval: a last line without its line end is still a line; only a line
+            // that is expected and absent is the end of the input.
+            if (n == 0) MSG_FATAL("End of file");
+            return buf;
+        }
+        buf[n++] = (char)c;
+        // The line end is stored before it is tested: a line holds size - 2 characters.
+        if (n >= size) {
+            buf[size - 1] = '\0';
+            MSG_FATAL("Buffer overflow: ", buf);
+        }
+        if (c == '\n') {
+            buf[n - 1] = '\0';
+            return buf;
+        }
+    }
+}
+
+// ---- tokens -----------------------------------------------------------------------
+// Stores `c` as character `n` of the token in `buf`; FATAL "Buffer overflow: " when
+// the token no longer fits with its terminator.
+static void store(char *buf, int &n, int size, int c) {
+    buf[n++] = (char)c;
+    if (n >= size) {
+        buf[size - 1] = '\0';
+        MSG_FATAL("Buffer overflow: ", buf);
+    }
+}
+
+// The skipping and the token phase of next_token in one loop over the characters.
+// Before a token: blanks, tabs, commas, line ends and NUL are skipped; "!" (and "/" in
+// renval) skips the rest of the line as a comment; "*" gives no token.  Inside a
+// token: blank, tab and comma end it, a line end ends it and sets the line-start
+// flag, NUL is dropped, everything else is stored.  The character that ends a token
+// is consumed.
+static char *scan_token(Input &in, char *buf, int size) {
+    int n = 0;
+    bool in_token = false;
+    for (;;) {
+        int c = input_getc(in);
+        switch (c) {
+        case EOF:
+            buf[n] = '\0';
+            if (!variant::kEndOfFileIsFatal) return nullptr;
+            if (!in_token) MSG_FATAL("End of file");
+            in.at_line_start = true;  // renval: the end of the file completes the token
+            return buf;
+        case ' ':
+        case '\t':
+        case ',':
+            if (in_token) {
+                buf[n] = '\0';
+                return buf;
+            }
+            break;
+        case '\n':
+            if (in_token) {
+                buf[n] = '\0';
+                in.at_line_start = true;
+                return buf;
+            }
+            break;
+        case '\0':
+            break;
+        case '/':
+            if (in_token || !variant::kSlashIsComment) {
+                if (!in_token) in.at_line_start = false;
+                in_token = true;
+                store(buf, n, size, c);
+                break;
+            }
+            [[fallthrough]];
+        case '!':
+            if (in_token) {
+                store(buf, n, size, c);
+                break;
+            }
+            input_line(in, buf, size);  // a comment counts against the buffer like any line
+            buf[0] = '\0';
+            break;
+        case '*':
+            if (!in_token) {
+                buf[0] = '\0';
+                return nullptr;
+            }
+            store(buf, n, size, c);
+            break;
+        default:
+            if (!in_token) in.at_line_start = false;
+            in_token = true;
+            store(buf, n, size, c);
+            break;
+        }
+    }
+}
+
+char *next_token(Input &in, char *buf, TokenMode mode, int size) {
+    if (mode == TOK_RESET) {
+        in.at_line_start = true;
+        return nullptr;
+    }
+    buf[0] = '\0';
+    if (mode == TOK_NEXT) return scan_token(in, buf, size);
+    if (!in.at_line_start) {
+        input_line(in, buf, size);  // the rest of the current line, discarded
+        in.at_line_start = true;
+    }
+    if (mode == TOK_REST) return buf;
+    buf[0] = '\0';
+    if (mode == TOK_LINE) {
+        input_line(in, buf, size);
+        in.at_line_start = true;
+        return buf;
+    }
+    return scan_token(in, buf, size);
+}
+
+bool read_int(Input &in, TokenMode mode, int *value) {
+    next_token(in, in.token, mode, kTokenSize);
+    if (parse_int(in.token, value) == 0) return true;
+    MSG(ERROR, "Bad integer: ", in.token);
+    return false;
+}
+
+bool read_long(Input &in, TokenMode mode, long *value) {
+    next_token(in, in.token, mode, kTokenSize);
+    if (parse_long(in.token, value) == 0) return true;
+    MSG(ERROR, "Bad long integer: ", in.token);
+    return false;
+}
+
+bool read_float(Input &in, TokenMode mode, float *value) {
+    next_token(in, in.token, mode, kTokenSize);
+    if (parse_float(in.token, value) == 0) return true;
+    MSG(ERROR, "Bad float value: ", in.token);
+    return false;
+}
+
+bool read_date(Input &in, TokenMode mode, int *day) {
+    next_token(in, in.token, mode, kTokenSize);
+    if (parse_date(in.token, day) == 0) return true;
+    // An empty token would end the message's piece list before its text.
+    const char *shown = in.token[0] ? in.token : "(no date)";
+    if (parse_int(in.token, day) == 0 && *day >= 1 && *day <= kDaysInYear) return true;
+    MSG(ERROR, shown, " is not a valid date");
+    return false;
+}
+
+// ---- the terminal -----------------------------------------------------------------
+// The answer is read up to and including its line end, so that the next prompt reads
+// the next line: a CR LF answer that fills the buffer must not leave its LF behind as
+// an empty answer for the next question.
+char *prompt_line(const char *prompt, char *buf, int size) {
+    fputs(prompt, stderr);
+    fflush(stderr);
+    int n = 0;
+    for (;;) {
+        int c = getc(stdin);
+        if (c == '\r') {  // a CR directly before the line end is not part of the answer
+            int next = getc(stdin);
+            if (next == '\n' || next == EOF) break;
+            ungetc(next, stdin);
+        }
+        if (c == '\n' || c == EOF) break;
+        if (n == size - 1) {
+            buf[n] = '\0';
+            MSG_FATAL("Buffer overflow: ", buf);
+        }
+        buf[n++] = (char)c;
+    }
+    buf[n] = '\0';
+    return buf;
+}
+
+// ---- record fields ----------------------------------------------------------------
+static bool is_blank(int c) { return c == ' ' || c == '\t'; }
+
+// The characters that end or interrupt a field: comma, line ends and NUL.
+static const struct FieldStops {
+    bool stop[256] = {};
+    FieldStops() {
+        for (unsigned char c : {',', '\n', '\r', '\0'}) stop[c] = true;
+    }
+} kFieldStops;
+
+// Skips the rest of the current line, however long; the record has ended.  The text
+// up to the line end is passed over in memory; input_getc takes the line end itself.
+static void skip_record(Input &in) {
+    const char *d = in.data + in.pos;
+    const size_t rest = in.size - in.pos;
+    const void *lf = memchr(d, '\n', rest);
+    const size_t to_lf = lf ? (size_t)((const char *)lf - d) : rest;
+    const void *cr = memchr(d, '\r', to_lf);
+    in.pos += cr ? (size_t)((const char *)cr - d) : to_lf;
+    int c;
+    do {
+        c = input_getc(in);
+    } while (c != EOF && c != '\n');
+    in.record_ended = true;
+}
+
+// The field reader keeps its own state, record_ended: set by the line end (or end of
+// file) that ends a field, cleared by the comma that ends one.
+char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long) {
+    if (buf) buf[0] = '\0';
+    if (too_long) *too_long = false;
+    if (mode == TOK_REST) {
+        if (!in.record_ended) skip_record(in);
+        return nullptr;
+    }
+    if (mode == TOK_NEWLINE) {
+        if (!in.record_ended) skip_record(in);
+    } else if (in.record_ended) {
+        return nullptr;  // the record ended before this field
+    }
+
+    // The field is read straight from memory; a CR (alone or before a LF) is left to
+    // input_getc, which owns line ends and the echo's CR LF rule.
+    const char *d = in.data;
+    size_t pos = in.pos;
+    while (pos < in.size && (d[pos] == ' ' || d[pos] == '\t' || d[pos] == '\0')) ++pos;
+    if (pos >= in.size) {
+        in.pos = pos;
+        in.eof = true;
+        in.record_ended = true;
+        return nullptr;
+    }
+    char *store_to = buf;  // null once a field cut by too_long is full
+    int n = 0;             // characters stored
+    for (;;) {
+        // A run of ordinary characters, up to the next comma, line end, NUL or the end.
+        const size_t from = pos;
+        // The NUL after the text (read_whole) stops the scan at the end too.
+        while (!kFieldStops.stop[(unsigned char)d[pos]]) ++pos;
+        if (store_to && pos > from) {
+            size_t run = pos - from;
+            if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer
+                size_t fits = (size_t)size - 1 - (size_t)n;
+                memcpy(buf + n, d + from, fits);
+                if (!too_long) {
+                    in.pos = from + fits + 1;
+                    buf[size - 1] = '\0';
+                    MSG_FATAL("Buffer overflow: ", buf);
+                }
+                *too_long = true;
+                n += (int)fits;
+                store_to = nullptr;
+            } else {
+                memcpy(buf + n, d + from, run);
+                n += (int)run;
+            }
+        }
+        if (pos >= in.size) {
+            in.pos = pos;
+            in.eof = true;
+            in.record_ended = true;
+            break;
+        }
+        const char c = d[pos];
+        if (c == '\0') {  // dropped, the field goes on
+            ++pos;
+            continue;
+        }
+        if (c == '\r') {
+            in.pos = pos;
+            input_getc(in);
+        } else {
+            in.pos = pos + 1;
+        }
+        in.record_ended = c != ',';
+        break;
+    }
+    while (n > 0 && is_blank(buf[n - 1])) --n;
+    if (buf) buf[n] = '\0';
+    return buf;
+}
+
+bool field_int(Input &in, TokenMode mode, int *value) {
+    next_field(in, in.token, mode, kTokenSize);
+    if (parse_decimal(in.token, value) == 0) return true;
+    MSG(ERROR, "Bad integer: ", in.token);
+    return false;
+}
+
+bool field_float(Input &in, TokenMode mode, float *value) {
+    next_field(in, in.token, mode, kTokenSize);
+    // parse_float takes an empty text as 0 by the token rules; a field is stricter.
+    if (in.token[0] != '\0' && parse_float(in.token, value) == 0) return true;
+    MSG(ERROR, "Bad float value: ", in.token);
+    *value = 0;
+    return false;
+}
+
+#ifdef WEATHER_FUZZ_SEAM
+void fuzz_inputs_reset() {
+    while (Input *in = open_inputs) {
+        if (log_pending.source == in) log_pending = {};
+        unload(*in);
+        unlist(*in);
+        fclose(in->file);
+        in->file = nullptr;
+    }
+}
+#endif

@@ -1,0 +1,218 @@
+// ImportEe - the producer of E/E sources.  See Wfiles.h.
+//
+// An E/E source is an EPW file: 8 header lines, then one comma-separated record per
+// hour, 1/1 hour 1 to 12/31 hour 24.  It is read by the field reader of an Input, so
+// its text is echoed into the log.  Records dated 2/29 (actual leap years) are passed
+// over wherever they occur, so that a leap-year file gives the days of a 365-day year.
+// Its missing values are those of the E/E row of SourceFormat.
+#define MSG_UNIT "Wfiles"
+#include "Producers.h"
+
+#include "Config.h"
+#include "Dates.h"
+#include "Input.h"
+#include "Numbers.h"
+#include "Wfiles.h"
+
+constexpr int kEeHeaderLines = 8;
+constexpr int kEeHeaderSize = 1024;  // a header line: 1022 characters, line end, terminator
+
+// State of one E/E import.
+struct EeImport {
+    Input in;      // the source, echoed into the log
+    long next;     // record number (0 = the first after the header) of the next record read
+    float N;       // last valid total sky cover, fraction; 0 until one is read
+    Gaps gaps;
+};
+
+static bool is_leap_day(int month, int mday) { return month == 2 && mday == 29; }
+
+// Skips the 8 header lines of `in` from the start of the file; the next record is the
+// first, record number 0.
+static void skip_ee_header(Input &in) {
+    char line[kEeHeaderSize];
+    for (int i = 0; i < kEeHeaderLines; ++i) next_token(in, line, TOK_LINE, kEeHeaderSize);
+}
+
+// The fields of an E/E record by their number (1-based) that a time-point line needs,
+// in the order of GapField, and the last of them.
+constexpr int kEeFields[kGapFields] = {7, 10, 22, 21, 8, 14, 15, 31};
+constexpr int kEeLastField = 31;
+
+// The GapField that field number `field` holds, or -1.
+static int gap_of_field(int field) {
+    for (int g = 0; g < kGapFields; ++g)
+        if (kEeFields[g] == field) return g;
+    return -1;
+}
+
+// Indexes every record of the E/E file at `path` for the missing values into
+// `records`, through an input of its own: no echo, and the import's position is left
+// alone.  The header and the records are read by the import's own readers, so the
+// record numbers agree.  The fields are converted by the rules of the typed field
+// readers, without their messages: a record dated 2/29, or one of whose month, day,
+// hour or value fields is not a number (or longer than a field may be), is no
+// substitute.
+static void index_ee(const char *path, std::vector<RecordValues> &records) {
+    Input in;
+    input_open(in, path, OPEN_FATAL, false, MSG_UNIT, __LINE__);
+    skip_ee_header(in);
+    char text[kTokenSize];
+    bool too_long;
+    // The next field of the record into `text`: false when missing or too long.
+    auto field = [&] { return next_field(in, text, TOK_NEXT, kTokenSize, &too_long) && !too_long; };
+    while (next_field(in, text, TOK_NEWLINE, kTokenSize, &too_long)) {  // 1: year
+        RecordValues r{};
+        int month, mday;
+        // Every field is read, whatever the one before it held.
+        bool usable = field() && parse_decimal(text, &month) == 0;
+        usable = (field() && parse_decimal(text, &mday) == 0) && usable;
+        usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
+        usable = usable && !is_leap_day(month, mday);
+        for (int n = 5; n <= kEeLastField; ++n) {
+            const int g = gap_of_field(n);
+            if (g < 0) {
+                next_field(in, nullptr, TOK_NEXT, 0);
+                continue;
+            }
+            float v = 0;
+            usable = (field() && text[0] != '\0' && parse_float(text, &v) == 0) && usable;
+            r.v[g] = v;
+        }
+        r.usable = usable;
+        records.push_back(r);
+    }
+    input_close(in);
+}
+
+// Reads the next record (records of 2/29 passed over) and appends its time-point line
+// for `day` at `seconds` to `dest`.  A field that is not a number is an ERROR of its
+// reader and ends the run before the line is written; a missing record (end of file)
+// reads as empty fields and ends the run the same way.  A record of a valid date that
+// is not the one the line needs ends the run; an invalid date is an ERROR from
+// date_to_day, FATAL at the next record.
+static void read_ee_record(EeImport &ee, FILE *dest, int day, int seconds) {
+    Input &in = ee.in;
+    int month, mday;
+    long record;
+    do {
+        record = ee.next++;
+        next_field(in, nullptr, TOK_NEWLINE, 0);  // 1: year, not used
+        field_int(in, TOK_NEXT, &month);          // 2
+        field_int(in, TOK_NEXT, &mday);           // 3
+    } while (is_leap_day(month, mday));
+    RecordValues r;
+    double *v = r.v;
+    float f;
+    int unused;
+    field_int(in, TOK_NEXT, &r.hour);                        // 4
+    next_field(in, nullptr, TOK_NEXT, 0);                    // 5: minute
+    next_field(in, nullptr, TOK_NEXT, 0);                    // 6: data source and uncertainty
+    field_float(in, TOK_NEXT, &f), v[kDryBulb] = f;          // 7: degC
+    field_float(in, TOK_NEXT, &f), v[kDewPoint] = f;         // 8: degC
+    next_field(in, nullptr, TOK_NEXT, 0);                    // 9: relative humidity
+    field_float(in, TOK_NEXT, &f), v[kPressure] = f;         // 10: Pa
+    next_field(in, nullptr, TOK_NEXT, 0);                    // 11, 12: extraterrestrial
+    next_field(in, nullptr, TOK_NEXT, 0);                    //   radiation
+    field_float(in, TOK_NEXT, &f);                           // 13: infrared, not used
+    field_float(in, TOK_NEXT, &f), v[kGlobal] = f;           // 14: Wh/m^2
+    field_float(in, TOK_NEXT, &f), v[kDirect] = f;           // 15: Wh/m^2
+    for (int n = 16; n <= 20; ++n)                           // diffuse radiation, light
+        next_field(in, nullptr, TOK_NEXT, 0);
+    field_float(in, TOK_NEXT, &f), v[kWindDir] = f;          // 21: degrees
+    field_float(in, TOK_NEXT, &f), v[kWindSpeed] = f;        // 22: m/s
+    int cover;
+    field_int(in, TOK_NEXT, &cover);                         // 23: tenths, 99 missing
+    for (int n = 24; n <= 26; ++n)                           // opaque cover, visibility,
+        next_field(in, nullptr, TOK_NEXT, 0);                //   ceiling
+    field_int(in, TOK_NEXT, &unused);                        // 27: present weather, not used
+    char codes[kTokenSize];
+    next_field(in, codes, TOK_NEXT, kTokenSize);             // 28: present weather codes
+    next_field(in, nullptr, TOK_NEXT, 0);                    // 29, 30: precipitable water,
+    next_field(in, nullptr, TOK_NEXT, 0);                    //   aerosols
+    field_float(in, TOK_NEXT, &f), v[kSnow] = f;             // 31: cm
+
+    stop_on_input_errors();
+    check_place(month, mday, r.hour, day, seconds);
+    fill_gaps(ee.gaps, r, record);
+
+    // Every value came from a float field; the narrowing back is exact.
+    if (cover != kSkyCoverMissing) ee.N = kTenthF * (float)cover;
+    float Tdp = (float)((double)(float)v[kDewPoint] + kCelsiusOffset);
+    WeatherPoint p;
+    p.Ta = (float)((double)(float)v[kDryBulb] + kCelsiusOffset);
+    p.Pb = (float)v[kPressure];
+    p.Ws = (float)v[kWindSpeed];
+    p.Wd = (float)v[kWindDir];
+    p.Ith = (float)((double)(float)v[kGlobal] * kWhToKj);
+    p.Idn = (float)((double)(float)v[kDirect] * kWhToKj);
+    p.Rn = codes[0] != '\0' && is_rain(codes[1]);
+    p.Sn = (float)v[kSnow] > 1;
+    write_time_point(dest, day, seconds, p, Tdp, ee.N);
+
+    date_to_day(month, mday);
+}
+
+// Returns the source to its first record (record number 0).
+static void restart_ee(EeImport &ee) {
+    input_rewind(ee.in);
+    skip_ee_header(ee.in);
+    ee.next = 0;
+}
+
+// Appends the time-point lines of settings.start_day .. end_day from the E/E file
+// settings.source_path to `dest`: the records are searched for hour 23 of the day
+// before start_day, the next record gives start_day 00:00:00, then 24 records per day
+// follow in file order, starting again at the first record after 12/31.  Logs
+// "Opened" and the first header line; closes the source.  Every failure is FATAL:
+// " Could not open file: ", " End-of-File encountered" (the search reached the end),
+// "Run terminated because of input errors" (a field that is not a number, an invalid
+// record date, a file that ends too early).  Returns 0.
+int import_ee(const ConversionSettings &settings, FILE *dest) {
+    EeImport ee;
+    ee.N = 0;
+    ee.next = 0;
+    ee.gaps.format = &source_format(SourceType::Ee);
+    const char *path = settings.source_path;
+    ee.gaps.index = [path](std::vector<RecordValues> &records) { index_ee(path, records); };
+    const int before = calendar::previous_day(settings.start_day);
+    const int target_month = calendar::month_of(before);
+    const int target_day = calendar::day_of_month(before);
+
+    Input &in = ee.in;
+    input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
+    fprintf(log_file, "Opened %s\n", path);
+    char line[kEeHeaderSize];
+    next_token(in, line, TOK_LINE, kLineSize);  // the echo has logged it once already
+    log_sync();
+    fprintf(log_file, "EE header line:\n%s\n", line);
+    for (int i = 1; i < kEeHeaderLines; ++i) next_token(in, line, TOK_LINE, kEeHeaderSize);
+
+    // Search for hour 23 of the day before the start; 2/29 never matches.
+    for (;; ++ee.next) {
+        char year[kTokenSize];
+        if (!next_field(in, year, TOK_NEWLINE, kTokenSize)) MSG_FATAL(" End-of-File encountered");
+        int month, mday, hour;
+        field_int(in, TOK_NEXT, &month);
+        field_int(in, TOK_NEXT, &mday);
+        field_int(in, TOK_NEXT, &hour);
+        if (month == target_month && mday == target_day && hour == 23) {
+            ++ee.next;
+            break;
+        }
+    }
+
+    const int start = settings.start_day;
+    read_ee_record(ee, dest, start, 0);
+    if (start == 1) restart_ee(ee);
+    for (int d = start;; d = next_day(d)) {
+        for (int h = 1; h <= kHoursPerDay; ++h) read_ee_record(ee, dest, d, h * kSecondsPerHour);
+        if (d == settings.end_day) break;
+        if (d == kDaysInYear) restart_ee(ee);
+    }
+    next_field(in, nullptr, TOK_REST, 0);  // the echo of the last record, to its line end
+    report_gaps(ee.gaps);
+    stop_on_input_errors();  // a bad date in the last record read
+    input_close(in);
+    return 0;
+}

@@ -1,0 +1,281 @@
+// ImportTmy2 - the producer of TMY2 sources.  See Wfiles.h.
+//
+// A TMY2 file is one header line and 8760 fixed-column records of equal length, 1/1
+// hour 1 to 12/31 hour 24.  It is read by byte position, not by the token or field
+// readers, so its text is not echoed into the log; its line ends are those of
+// line_end_length.  Its missing values are those of the TMY2 row of SourceFormat.
+#define MSG_UNIT "Wfiles"
+#include "Producers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "Config.h"
+#include "Dates.h"
+#include "Input.h"
+#include "Wfiles.h"
+
+constexpr int kTmy2HeaderSize = 256;   // header line: 255 characters and the terminator
+constexpr int kTmy2MaxWidth = 32;      // widest span read_fixed is asked for
+constexpr int kRecordsPerYear = kDaysInYear * kHoursPerDay;
+
+// A position in a text held in memory.
+struct Cursor {
+    const char *data;
+    size_t size;
+    size_t pos;
+    int next() { return pos < size ? (unsigned char)data[pos++] : EOF; }
+};
+
+// State of one TMY2 import.
+struct Tmy2Import {
+    Input text;   // the TMY2 file, read whole (no echo, no token reading)
+    Cursor at;    // the import's position in it
+    long first;   // byte position of the first data record
+    long length;  // bytes per record, line end included
+    long next;    // record number (0 = 1/1 hour 1) of the next record read
+    float N;      // last valid total sky cover, fraction; 0 until one is read
+    Gaps gaps;
+};
+
+// The length of the line end at the cursor (line_end_length), 0 at the end.
+static size_t line_end_at(const Cursor &f) {
+    return f.pos < f.size ? line_end_length(f.data + f.pos, f.size - f.pos) : 0;
+}
+
+// Passes over the rest of the line at `f`, its line end included.  False when the file
+// ends first.
+static bool skip_line(Cursor &f) {
+    for (;;) {
+        if (size_t end = line_end_at(f)) {
+            f.pos += end;
+            return true;
+        }
+        if (f.next() == EOF) return false;
+    }
+}
+
+// The next `n` characters (n <= kTmy2MaxWidth) at `f` into `text`, CR and LF skipped
+// without being counted, so that a field never ends early at a line end.  At the end
+// of the file: null with `soft`, else FATAL " End-of-File encountered".  Returns `text`.
+static const char *read_fixed(Cursor &f, int n, char (&text)[kTmy2MaxWidth + 1],
+                              bool soft = false) {
+    for (int i = 0; i < n;) {
+        int c = f.next();
+        if (c == EOF) {
+            if (soft) return nullptr;
+            MSG_FATAL(" End-of-File encountered");
+        }
+        if (c != '\r' && c != '\n') text[i++] = (char)c;
+    }
+    text[n] = '\0';
+    return text;
+}
+
+// A TMY2 field converted as atoi does: blanks, a sign, digits up to the first other
+// character.  The fields are at most 3 digits wide, so no overflow can occur.
+static int tmy2_int(const char *text) {
+    const char *p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+    return negative ? -v : v;
+}
+
+// A TMY2 field converted as atof does.  The fields hold right-aligned integers ("  -5",
+// "0150"), which are converted here exactly and without strtod; any other text is
+// left to atof itself.
+static double tmy2_value(const char *text) {
+    const char *p = text;
+    while (*p == ' ') ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return atof(text);
+    long v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+    if (*p != '\0') return atof(text);
+    return negative ? -(double)v : (double)v;
+}
+
+// The fields of one TMY2 record that a time-point line needs.
+struct Tmy2Record {
+    int month, mday, hour;
+    int cover;     // total sky cover, tenths; 99 missing
+    char weather;  // column 116: the rain digit of the present weather
+    RecordValues r;
+};
+
+// Reads the fields of the record at the current position of `f`, in source units
+// (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
+// `soft`; otherwise the end of the file is FATAL.
+static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
+    static const struct { int skip, width, what; } kLayout[] = {
+        // what: -1 month, -2 day, -3 hour, -4 cover, -5 weather, -6 nothing, else a field
+        {0, 3, -6},  {0, 2, -1}, {0, 2, -2},  {0, 2, -3},        // 1-9: year, month, day, hour
+        {8, 4, kGlobal},                                          // 18-21: Wh/m^2
+        {2, 4, kDirect},                                          // 24-27: Wh/m^2
+        {32, 2, -4},                                              // 60-61: tenths
+        {6, 4, kDryBulb},                                         // 68-71: tenths of degC
+        {2, 4, kDewPoint},                                        // 74-77: tenths of degC
+        {7, 4, kPressure},                                        // 85-88: mbar
+        {2, 3, kWindDir},                                         // 91-93: degrees
+        {2, 3, kWindSpeed},                                       // 96-98: tenths of m/s
+        {17, 1, -5},                                              // 116: present weather
+        {17, 3, kSnow},                                           // 134-136: cm
+    };
+    constexpr size_t kColumns = 136;  // the last column read
+    // A record whose columns hold no line end, the usual case, is read in place.
+    const bool whole = f.pos + kColumns <= f.size &&
+                       !memchr(f.data + f.pos, '\n', kColumns) &&
+                       !memchr(f.data + f.pos, '\r', kColumns);
+    char field[kTmy2MaxWidth + 1];
+    for (const auto &l : kLayout) {
+        const char *text;
+        if (whole) {
+            f.pos += (size_t)l.skip;
+            memcpy(field, f.data + f.pos, (size_t)l.width);
+            field[l.width] = '\0';
+            f.pos += (size_t)l.width;
+            text = field;
+        } else {
+            if (l.skip && !read_fixed(f, l.skip, field, soft)) return false;
+            text = read_fixed(f, l.width, field, soft);
+            if (!text) return false;
+        }
+        switch (l.what) {
+        case -1: t.month = tmy2_int(text); break;
+        case -2: t.mday = tmy2_int(text); break;
+        case -3: t.hour = t.r.hour = tmy2_int(text); break;
+        case -4: t.cover = tmy2_int(text); break;
+        case -5: t.weather = text[0]; break;
+        case -6: break;
+        case kSnow: t.r.v[kSnow] = tmy2_int(text); break;
+        default: t.r.v[l.what] = tmy2_value(text); break;
+        }
+    }
+    t.r.usable = true;
+    return true;
+}
+
+// Indexes every record of the TMY2 file for the missing values into `records` (the
+// import's position is left alone).
+static void index_tmy2(const Tmy2Import &tmy2, std::vector<RecordValues> &records) {
+    Cursor f = tmy2.at;
+    Tmy2Record t;
+    for (long k = 0;; ++k) {
+        f.pos = (size_t)(tmy2.first + k * tmy2.length);
+        if (!read_tmy2_fields(f, t, true)) break;
+        records.push_back(t.r);
+    }
+}
+
+// Reads the TMY2 record at the current position and appends its time-point line for
+// `day` at `seconds` to `dest`; the position is left at the start of the next record.
+// A record of a valid date that is not the one the line needs ends the run; an
+// invalid date is an ERROR from date_to_day, which stops the run before the next
+// record's line.
+static void read_tmy2_record(Tmy2Import &tmy2, FILE *dest, int day, int seconds) {
+    const long record = tmy2.next++;
+    Tmy2Record t;
+    read_tmy2_fields(tmy2.at, t);
+    skip_line(tmy2.at);
+
+    stop_on_input_errors();
+    check_place(t.month, t.mday, t.hour, day, seconds);
+    fill_gaps(tmy2.gaps, t.r, record);
+
+    const double *v = t.r.v;
+    if (t.cover != kSkyCoverMissing) tmy2.N = kTenthF * (float)t.cover;
+    float Tdp = (float)(v[kDewPoint] * (double)kTenthF + kCelsiusOffset);
+    WeatherPoint p;
+    p.Ta = (float)(v[kDryBulb] * (double)kTenthF + kCelsiusOffset);
+    p.Pb = (float)(v[kPressure] * kMbarToPa);
+    p.Ws = (float)(v[kWindSpeed] * kTenth);
+    p.Wd = (float)v[kWindDir];
+    p.Ith = (float)(v[kGlobal] * kWhToKj);
+    p.Idn = (float)(v[kDirect] * kWhToKj);
+    p.Rn = is_rain(t.weather);
+    p.Sn = v[kSnow] > 1;
+    write_time_point(dest, day, seconds, p, Tdp, tmy2.N);
+
+    date_to_day(t.month, t.mday);
+}
+
+// Positions the TMY2 file on record `index` (0 = 1/1 hour 1).
+static void seek_tmy2_record(Tmy2Import &tmy2, long index) {
+    tmy2.at.pos = (size_t)(tmy2.first + index * tmy2.length);
+    tmy2.next = index;
+}
+
+// Appends the time-point lines of settings.start_day .. end_day from the TMY2 file
+// settings.source_path to `dest`: first start_day 00:00:00 from the record of 24:00 of
+// the day before (12/31 hour 24 for a start on 1/1), then 24 records per day in file
+// order, starting again at the first record after 12/31.  Logs "Opened" and the header
+// line; closes the source.  Every failure is FATAL:
+// " Failed to open ", "Buffer overflow: " (a header line longer than 255 characters),
+// " Wrong file format" (second record not 1/1 hour 2), " End-of-File encountered",
+// "Run terminated because of input errors".  Returns 0.
+int import_tmy2(const ConversionSettings &settings, FILE *dest) {
+    Tmy2Import tmy2;
+    tmy2.N = 0;
+    tmy2.gaps.format = &source_format(SourceType::Tmy2);
+    tmy2.gaps.index = [&tmy2](std::vector<RecordValues> &records) { index_tmy2(tmy2, records); };
+    if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))
+        MSG_FATAL(" Failed to open ", settings.source_path);
+    tmy2.at = {tmy2.text.data, tmy2.text.size, 0};
+    fprintf(log_file, "Opened %s\n", settings.source_path);
+
+    // The header line is read whole, so that a long one is never taken for the first
+    // record: at most 255 characters before its line end.  It keeps its line end in
+    // the log, so an empty line follows it; a CR LF goes in as the log's own LF.
+    char header[kTmy2HeaderSize + 2];  // the characters, the LF, the terminator
+    int n = 0;
+    bool too_long = false;
+    while (!line_end_at(tmy2.at)) {
+        int c = tmy2.at.next();
+        if (c == EOF) MSG_FATAL(" End-of-File encountered");
+        if (n == kTmy2HeaderSize) {
+            too_long = true;
+            break;
+        }
+        header[n++] = (char)c;
+    }
+    tmy2.at.pos += line_end_at(tmy2.at);
+    if (too_long || n > kTmy2HeaderSize - 1) {
+        header[kTmy2HeaderSize - 1] = '\0';
+        MSG_FATAL("Buffer overflow: ", header);
+    }
+    header[n++] = '\n';
+    header[n] = '\0';
+    fprintf(log_file, "TMY2 header line:\n%s\n", header);
+
+    tmy2.first = (long)tmy2.at.pos;
+    if (!skip_line(tmy2.at)) MSG_FATAL(" End-of-File encountered");
+    tmy2.length = (long)tmy2.at.pos - tmy2.first;
+
+    char field[kTmy2MaxWidth + 1];
+    read_fixed(tmy2.at, 3, field);  // the second record must be 1/1 hour 2
+    int month = atoi(read_fixed(tmy2.at, 2, field));
+    int mday = atoi(read_fixed(tmy2.at, 2, field));
+    int hour = atoi(read_fixed(tmy2.at, 2, field));
+    if (month != 1 || mday != 1 || hour != 2) MSG_FATAL(" Wrong file format");
+
+    // 24:00 of the day before the start: record 24 (start - 1) - 1, or the last one.
+    const int start = settings.start_day;
+    seek_tmy2_record(tmy2, start == 1 ? kRecordsPerYear - 1 : kHoursPerDay * start - 25);
+    read_tmy2_record(tmy2, dest, start, 0);
+    if (start == 1) seek_tmy2_record(tmy2, 0);
+    for (int d = start;; d = next_day(d)) {
+        for (int h = 1; h <= kHoursPerDay; ++h)
+            read_tmy2_record(tmy2, dest, d, h * kSecondsPerHour);
+        if (d == settings.end_day) break;
+        if (d == kDaysInYear) seek_tmy2_record(tmy2, 0);
+    }
+    report_gaps(tmy2.gaps);
+    stop_on_input_errors();  // a bad date in the last record read
+
+    input_close(tmy2.text);
+    return 0;
+}
