@@ -1,19 +1,33 @@
-// Options - the command-line options that every converter answers before its run:
-// --help, --version and the refusal of any other "--" option.  No state; writes
+// Options - the one place where a converter reads its command line: the options every
+// converter answers before its run (--help, --version, the refusal of any other "--"
+// option), the control file and the message-box switch after it.  No state; writes
 // only to the standard output and error streams, never a log.
 #pragma once
 
-// Exit status for an unknown option.
+// Exit status for a command line that cannot be run (an unknown option).
 constexpr int kUsageStatus = 2;
 
-// Looks at the arguments argv[1] .. argv[argc - 1] in order; the first one that
-// begins with "--" decides:
-// - "--help": `usage` to the standard output stream, result 0;
-// - "--version": "<program> <version>" and a line end to the standard output stream,
-//   result 0;
+// A converter as its command line names it.
+struct ProgramInfo {
+    const char *program;  // "tolvex"
+    const char *version;  // "2.2.0"
+    const char *usage;    // the text of --help, ending with a line end
+};
+
+// What the command line asks for.
+struct CommandLine {
+    int status;           // -1: run the conversion; otherwise end at once with this status
+    const char *control;  // the control file's path; null when none was given (ask for it)
+    bool box;             // messages in boxes on the terminal instead of the error stream
+};
+
+// Reads argv[1] .. argv[argc - 1].  The first argument that begins with "--" decides:
+// - an option of the table of Options.cpp ("--help": `usage` to the standard output
+//   stream; "--version": "<program> <version>" and a line end) is answered, status 0
+//   (1 when the standard output stream cannot be written);
 // - any other: "<program>: unknown option <argument>" and `usage` to the standard
-//   error stream, result kUsageStatus.
-// Returns -1 when no argument begins with "--": the run goes on.  `usage` ends with a
-// line end.
-int answer_options(int argc, char **argv, const char *program, const char *version,
-                   const char *usage);
+//   error stream, status kUsageStatus.
+// Without such an argument the run goes on (status -1): the first argument is the
+// control file, and a second one that is exactly "-d", "-D", "/d" or "/D" asks for
+// message boxes (any other second argument is ignored).
+CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info);

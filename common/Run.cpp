@@ -92,9 +92,3 @@ int log_close() {
     return 0;
 }
 
-int box_switch(const char *arg) {
-    static const char *const kSwitches[] = {"-d", "-D", "/d", "/D"};
-    for (const char *s : kSwitches)
-        if (strcmp(arg, s) == 0) return 1;
-    return 0;
-}

@@ -1,5 +1,5 @@
 // Run - the steps both drivers share: the log in the folder for the run's files with
-// its head and closing lines, paths in that folder, and the message-box switch.
+// its head and closing lines, and paths in that folder.
 //
 // Owns the path of the open log, for the message when it cannot be written.
 #pragma once
@@ -22,5 +22,3 @@ int log_open(const char *argv0, const char *base);
 // exit status of a normal end, 0; a log that could not be written completely ends the
 // run with FATAL "Could not write file: " and its path instead, outputs not committed.
 int log_close();
-// 1 when `arg` asks for message boxes: exactly "-d", "-D", "/d" or "/D".
-int box_switch(const char *arg);

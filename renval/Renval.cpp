@@ -254,16 +254,15 @@ void fuzz_renval_reset() {
 #endif
 
 // ---- driver -----------------------------------------------------------------------
-int renval_main(int argc, char **argv) {
-    const char *argv0 = argc > 0 ? argv[0] : "renval";
+int renval_main(const char *argv0, const CommandLine &line) {
     if (log_open(argv0, "RENVAL") != 0) return 1;
-    msg_setup(argc > 2 && box_switch(argv[2]));
+    msg_setup(line.box);
     RenvalPaths paths{};
     if (exe_sibling(argv0, "WEATHER", ".TMP", paths.work_path) != 0)
         MSG_FATAL("Could not open temporary file: ", paths.work_path);
 
-    if (argc > 1) {
-        read_control(argv[1], paths);
+    if (line.control) {
+        read_control(line.control, paths);
     } else {
         prompt_line("Enter name of old weather file:  ", paths.old_path, kLineSize);
         prompt_line("Enter name of new weather file:  ", paths.new_path, kLineSize);

@@ -8,6 +8,7 @@
 
 #include "Config.h"
 #include "Input.h"
+#include "Options.h"
 
 // The paths of one run and its description.
 struct RenvalPaths {
@@ -26,9 +27,10 @@ struct RenvalPaths {
 // before anything is written.  Returns 0; every failure ends the run with a FATAL.
 int convert_weather_10(const RenvalPaths &paths);
 
-// The whole run of the program: log, control file or prompts, conversion.
+// The whole run of the program `argv0` for the command `line`: log, control file or
+// prompts, conversion.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
-int renval_main(int argc, char **argv);
+int renval_main(const char *argv0, const CommandLine &line);
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only.  fuzz_read_control reads a control file as renval_main does;

@@ -25,7 +25,7 @@ static const char kUsage[] =
     "message (see the log) or no log could be created; 2 an unknown option.\n";
 
 int main(int argc, char **argv) {
-    const int answered = answer_options(argc, argv, "renval", WEATHER_VERSION, kUsage);
-    if (answered >= 0) return answered;
-    return renval_main(argc, argv);
+    const CommandLine line = read_command_line(argc, argv, {"renval", WEATHER_VERSION, kUsage});
+    if (line.status >= 0) return line.status;
+    return renval_main(argc > 0 ? argv[0] : "renval", line);
 }

@@ -101,20 +101,18 @@ static void check_destination(const ConversionSettings &s) {
 }
 
 // ---- driver -----------------------------------------------------------------------
-int tolvex_main(int argc, char **argv) {
-    const char *argv0 = argc > 0 ? argv[0] : "tolvex";
-
+int tolvex_main(const char *argv0, const CommandLine &line) {
     // The log in the folder for the run's files and its head; without a log the run ends.
     if (log_open(argv0, "TOLVEX") != 0) return 1;
 
     // Where messages go besides the log.
-    msg_setup(argc > 2 && box_switch(argv[2]));
+    msg_setup(line.box);
 
     // The control file's path: the first argument, or asked for.
     char control[kMaxPath];
-    if (argc > 1) {
-        if (strlen(argv[1]) >= sizeof control) MSG_FATAL("Buffer overflow: ", argv[1]);
-        strcpy(control, argv[1]);
+    if (line.control) {
+        if (strlen(line.control) >= sizeof control) MSG_FATAL("Buffer overflow: ", line.control);
+        strcpy(control, line.control);
     } else {
         prompt_line("Enter data file name:  ", control, sizeof control);
     }

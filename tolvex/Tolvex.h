@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "Options.h"
 #include "Settings.h"
 
 // Day-table steps, in the order the control-file reader applies them.
@@ -27,8 +28,9 @@ ConversionSettings read_control_file(const char *path);
 // and returns the open file; the caller closes it with out_close.
 FILE *open_weather_file(const ConversionSettings &s);
 
-// The whole run of the program: log, heap report, control file, head, producer.  A
+// The whole run of the program `argv0` for the command `line`: log, heap report,
+// control file, head, producer.  A
 // TMY2 or E/E source that is the destination ends the run before anything is written:
 // FATAL "Destination is the source file: " and the destination's path.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
-int tolvex_main(int argc, char **argv);
+int tolvex_main(const char *argv0, const CommandLine &line);
