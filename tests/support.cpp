@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Calendar.h"
+
 TempDir::TempDir() {
     const char *base = getenv("TMPDIR");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/wtest.XXXXXX";
@@ -121,4 +123,117 @@ int run_with_faults(const std::string &exe, const std::string &dir,
         if (r.status == 0 || r.status == -1) return n;
     }
     return 0;
+}
+
+// ---- sources and conversions ---------------------------------------------------
+std::vector<GenHour> marked_year(bool leap) {
+    std::vector<GenHour> hours(kGenHoursPerLeapYear);
+    hours.resize(gen_year(hours.data(), leap ? 2012 : 2001, leap));
+    int doy = 0;
+    for (GenHour &g : hours) {
+        bool leap_day = g.month == 2 && g.day == 29;
+        if (g.hour == 1 && !leap_day) ++doy;
+        g.wind_dir = leap_day ? 999 : doy;
+        g.wind_speed = 10 * g.hour;
+    }
+    return hours;
+}
+
+static void write_source(const std::string &path, const std::vector<GenHour> &hours,
+                         bool crlf, bool epw) {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot create " + path);
+    int failed = epw ? write_epw(f, hours.data(), (int)hours.size(), crlf)
+                     : write_tmy2(f, hours.data(), (int)hours.size(), crlf);
+    if (fclose(f) != 0 || failed) throw std::runtime_error("cannot write " + path);
+}
+
+void write_tmy2_file(const std::string &path, const std::vector<GenHour> &hours, bool crlf) {
+    write_source(path, hours, crlf, false);
+}
+
+void write_epw_file(const std::string &path, const std::vector<GenHour> &hours, bool crlf) {
+    write_source(path, hours, crlf, true);
+}
+
+static TimePointLine parse_point(const std::string &line) {
+    TimePointLine p;
+    p.text = line;
+    char date[16] = "", time[16] = "";
+    int n = sscanf(line.c_str(),
+                   "%15[^\t]\t%15[^\t]\t%lf\t%lf\t%lf\t%lf\t%lf\t%lf\t%lf\t%lf\t%d\t%d", date, time,
+                   &p.Ta, &p.Pb, &p.Ws, &p.Wd, &p.Hr, &p.Ith, &p.Idn, &p.Ts, &p.Rn, &p.Sn);
+    if (n != 12) throw std::runtime_error("not a time-point line: " + line);
+    p.date = date;
+    p.time = time;
+    return p;
+}
+
+std::vector<std::string> time_point_lines(const std::string &wth) {
+    std::vector<std::string> points;
+    bool in_points = false;
+    for (std::string line : split_lines(wth)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (in_points) points.push_back(line);
+        if (line.rfind("!Date\tTime", 0) == 0) in_points = true;
+    }
+    return points;
+}
+
+// Runs the built tolvex in c.dir with `control` as data.dat and collects what it left.
+static void run_tolvex(Conversion &c, const std::string &control,
+                       const std::vector<std::string> &args, const std::string &input) {
+    write_file(c.dir / "data.dat", control);
+    c.result = run_program(TOLVEX_EXE, c.dir.path(), args, input);
+    c.log = read_file(c.dir / "TOLVEX.LOG");
+    c.has_out = file_exists(c.dir / "out.wth");
+    c.out = c.has_out ? read_file(c.dir / "out.wth") : "";
+}
+
+Conversion::Conversion(const std::string &control, const std::vector<std::string> &args,
+                       const std::string &input) {
+    run_tolvex(*this, control, args, input);
+}
+
+void convert(Conversion &c, const std::string &type, const std::string &source,
+             const std::string &dates) {
+    run_tolvex(c, "Import test\r\n" + source + "\r\n" + type + "\r\nout.wth\r\n" + dates +
+                      "\r\n 1 \r\n 0 \r\n01/01 01/01\r\n",
+               {"data.dat"}, "");
+    for (const std::string &line : time_point_lines(c.out)) c.points.push_back(parse_point(line));
+}
+
+std::string expected_date(int start_day, int i) {
+    int day = (start_day - 1 + (i == 0 ? 0 : (i - 1) / 24)) % 365 + 1;
+    return std::to_string(calendar::month_of(day)) + "/" +
+           std::to_string(calendar::day_of_month(day));
+}
+
+std::string expected_time(int i) {
+    int hour = i == 0 ? 0 : (i - 1) % 24 + 1;
+    char text[16];
+    snprintf(text, sizeof text, "%02d:00:00", hour);
+    return text;
+}
+
+std::vector<std::string> source_lines(bool epw, const std::vector<GenHour> &hours, bool crlf) {
+    TempDir dir;
+    epw ? write_epw_file(dir / "s", hours, crlf) : write_tmy2_file(dir / "s", hours, crlf);
+    return split_lines(read_file(dir / "s"));
+}
+
+std::string join_lines(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &l : lines) text += l + "\n";
+    return text;
+}
+
+void spoil(bool epw, std::string &line, int where, const std::string &value) {
+    if (!epw) {
+        line.replace(where - 1, value.size(), value);
+        return;
+    }
+    size_t start = 0;
+    for (int f = 1; f < where; ++f) start = line.find(',', start) + 1;
+    line.replace(start, line.find(',', start) - start, value);
 }

@@ -33,17 +33,6 @@ TEST(Calendar, WeekdaysWrapAfterSaturdayFromEveryFirstWeekday) {
     }
 }
 
-TEST(Calendar, SpecialDaysChangeTheTypeOnlyAndTheLastOneWins) {
-    DayTable t = table_for(1);
-    days_set_special(t, 359, 9);  // 12/25
-    EXPECT_EQ(t.day[359].day_of_week, 2);
-    EXPECT_EQ(t.day[359].day_type, 9);
-    days_set_special(t, 185, 8);  // 7/4 twice
-    days_set_special(t, 185, 10);
-    EXPECT_EQ(t.day[185].day_type, 10);
-    EXPECT_EQ(t.day[185].day_of_week, t.day[184].day_of_week % 7 + 1);
-}
-
 TEST(Calendar, DaylightSavingRangesRunOverTheYearEnd) {
     struct Row {
         int start, end, marked;

@@ -3,7 +3,8 @@
 // destination: what was written before the fault is never put in its place.
 #include <gtest/gtest.h>
 
-#include "import_support.h"
+#include "support.h"
+
 
 namespace {
 

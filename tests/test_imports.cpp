@@ -1,8 +1,9 @@
 // The TMY2 and E/E imports, run as the whole tolvex program on synthetic sources whose
-// wind fields name their records (see import_support.h).
+// wind fields name their records (see support.h).
 #include <gtest/gtest.h>
 
-#include "import_support.h"
+#include "support.h"
+
 
 namespace {
 

@@ -5,11 +5,12 @@
 // folder.
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "import_support.h"
 
 namespace {
 

@@ -3,13 +3,14 @@
 // physically plausible files.  Skipped when the folder is absent.
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <dirent.h>
 
 #include "WthReader.h"
-#include "import_support.h"
 
 namespace {
 

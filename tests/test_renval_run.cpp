@@ -57,15 +57,6 @@ struct Upgrade {
     }
 };
 
-std::vector<std::string> time_points(const std::string &wth) {
-    std::vector<std::string> lines = split_lines(wth), points;
-    bool in = false;
-    for (const std::string &l : lines) {
-        if (in) points.push_back(l);
-        if (l.rfind("!Date\tTime", 0) == 0) in = true;
-    }
-    return points;
-}
 
 }  // namespace
 
@@ -97,16 +88,16 @@ TEST(RenvalRun, HumidityFromH2OOrFromHalfSaturation) {
     char expected[32];
     snprintf(expected, sizeof expected, "%.3f",
              (double)(1000.0L * humidity_ratio_rh(273.15f, 0.5f, 101325.0f)));
-    std::string first = time_points(none.wth())[0];
+    std::string first = time_point_lines(none.wth())[0];
     EXPECT_NE(first.find(std::string("\t") + expected + "\t"), std::string::npos) << first;
 
     // "h2o" is not water vapour.
     Upgrade lower(old_file("h2o", 1, 1));
-    EXPECT_EQ(time_points(lower.wth())[0], first);
+    EXPECT_EQ(time_point_lines(lower.wth())[0], first);
 
     // An H2O mass fraction of 0.01 gives 1000 x / (1 - x) = 10.101 g/kg.
     Upgrade water(old_file("CO2 H2O SF6", 1, 1, 0.005f));
-    EXPECT_NE(time_points(water.wth())[0].find("\t10.101\t"), std::string::npos);
+    EXPECT_NE(time_point_lines(water.wth())[0].find("\t10.101\t"), std::string::npos);
     std::vector<std::string> ctm = split_lines(water.ctm());
     EXPECT_EQ(ctm[4], "3\t!number of species\r");
     EXPECT_EQ(ctm[8], "!Date\tTime\tCO2\tH2O\tSF6\r");
@@ -116,7 +107,7 @@ TEST(RenvalRun, HumidityFromH2OOrFromHalfSaturation) {
 TEST(RenvalRun, DaysOverTheYearEndKeepOnlyTheFirstMidnight) {
     Upgrade run(old_file("CO2", 364, 2));
     ASSERT_EQ(run.result.status, 0) << run.result.err;
-    std::vector<std::string> points = time_points(run.wth());
+    std::vector<std::string> points = time_point_lines(run.wth());
     ASSERT_EQ(points.size(), 1u + 24 * 4);
     EXPECT_EQ(points[0].substr(0, 15), "12/30\t00:00:00\t");
     EXPECT_EQ(points[24].substr(0, 15), "12/30\t24:00:00\t");
@@ -124,7 +115,7 @@ TEST(RenvalRun, DaysOverTheYearEndKeepOnlyTheFirstMidnight) {
     EXPECT_EQ(points[49].substr(0, 13), "1/1\t01:00:00\t");
     EXPECT_EQ(points.back().substr(0, 13), "1/2\t24:00:00\t");
     // The species file has the same time points in the same order.
-    std::vector<std::string> species = time_points(run.ctm());
+    std::vector<std::string> species = time_point_lines(run.ctm());
     ASSERT_EQ(species.size(), points.size());
     for (size_t i = 0; i < points.size(); ++i)
         EXPECT_EQ(species[i].substr(0, species[i].find('\t', 6)), points[i].substr(0, points[i].find('\t', 6)));
@@ -143,7 +134,7 @@ TEST(RenvalRun, DescriptionAndPaths) {
     std::vector<std::string> lines = split_lines(read_file(dir / "w.wth"));
     EXPECT_EQ(lines[0], "WeatherFile Ventora 2.0\r");
     EXPECT_EQ(lines[1], "My description\r");
-    EXPECT_EQ(time_points(read_file(dir / "w.wth")).size(), 25u);
+    EXPECT_EQ(time_point_lines(read_file(dir / "w.wth")).size(), 25u);
 }
 
 TEST(RenvalRun, PromptsForThreePathsWithoutArguments) {

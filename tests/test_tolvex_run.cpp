@@ -19,30 +19,6 @@ std::string control(const std::string &type, const std::string &dates,
     return "Test run\r\nout.wth\r\n" + type + "\r\nout.wth\r\n" + dates + "\r\n" + tail;
 }
 
-struct Conversion {
-    TempDir dir;
-    RunResult result;
-    std::string log() const { return read_file(dir / "TOLVEX.LOG"); }
-    std::string out() const { return read_file(dir / "out.wth"); }
-    bool has_out() const { return file_exists(dir / "out.wth"); }
-
-    Conversion(const std::string &data, std::vector<std::string> args = {"data.dat"},
-        const std::string &input = "") {
-        write_file(dir / "data.dat", data);
-        result = run_program(TOLVEX_EXE, dir.path(), args, input);
-    }
-};
-
-int count_time_lines(const std::string &wth) {
-    int n = 0;
-    bool in_points = false;
-    for (const std::string &line : split_lines(wth)) {
-        if (in_points) ++n;
-        if (line.rfind("!Date\tTime", 0) == 0) in_points = true;
-    }
-    return n;
-}
-
 }  // namespace
 
 TEST(TolvexRun, TemplateMatchesHandWrittenFileByteForByte) {
@@ -65,7 +41,7 @@ TEST(TolvexRun, LogHasHeadEchoFinishedAndFinalLines) {
         std::regex_replace(expected_echo, std::regex("[.?()]"), "\\$&") +
         "Finished out\\.wth\n"
         "The heap is empty\\.\nHeap: loc, size, used\\?\nFinal \n");
-    EXPECT_TRUE(std::regex_match(run.log(), layout)) << run.log();
+    EXPECT_TRUE(std::regex_match(run.log, layout)) << run.log;
 }
 
 TEST(TolvexRun, DayRangesAndTimePointCounts) {
@@ -83,11 +59,11 @@ TEST(TolvexRun, DayRangesAndTimePointCounts) {
     for (const Row &row : rows) {
         Conversion run(control("TEMPLATE", row.dates));
         ASSERT_EQ(run.result.status, 0) << row.dates;
-        std::vector<std::string> lines = split_lines(run.out());
+        std::vector<std::string> lines = split_lines(run.out);
         EXPECT_EQ(lines[2], std::string(row.first_day) + "\t!start-of-file date\r");
         EXPECT_EQ(lines[3], std::string(row.last_day) + "\t!end-of-file date\r");
         EXPECT_EQ(lines[5].substr(0, lines[5].find('\t')), row.first_day);
-        EXPECT_EQ(count_time_lines(run.out()), 1 + 24 * row.days) << row.dates;
+        EXPECT_EQ(time_point_lines(run.out).size(), 1 + 24u * row.days) << row.dates;
         EXPECT_EQ(lines.back(), std::string(row.last_day) + "\t24:00:00\r") << row.dates;
     }
 }
@@ -98,32 +74,32 @@ TEST(TolvexRun, DateFormsAndCommentsGiveTheSameFile) {
     Conversion number(control("TEMPLATE", "1 0x1"));
     Conversion comment(control("TEMPLATE", "1/1 1/1 ! the whole of new year's day"));
     ASSERT_EQ(plain.result.status, 0);
-    EXPECT_EQ(zeros.out(), plain.out());
-    EXPECT_EQ(number.out(), plain.out());
-    EXPECT_EQ(comment.out(), plain.out());
+    EXPECT_EQ(zeros.out, plain.out);
+    EXPECT_EQ(number.out, plain.out);
+    EXPECT_EQ(comment.out, plain.out);
 
     // LF line ends read like CR LF; a "!" comment on the count line changes nothing.
     std::string lf = "Test run\nout.wth\nTEMPLATE\nout.wth\n1/1 1/1\n 1 \n 0 ! none\n01/01 01/01\n";
     Conversion unix_ends(lf);
-    EXPECT_EQ(unix_ends.out(), plain.out());
+    EXPECT_EQ(unix_ends.out, plain.out);
 }
 
 TEST(TolvexRun, PromptsForThePathWithoutArguments) {
     Conversion run(control("TEMPLATE", "1/1 1/1"), {}, "data.dat\n");
     EXPECT_EQ(run.result.status, 0);
     EXPECT_EQ(run.result.err, "Enter data file name:  ");
-    EXPECT_TRUE(run.has_out());
+    EXPECT_TRUE(run.has_out);
 }
 
 TEST(TolvexRun, InputErrorsAreAllReportedAndNothingIsWritten) {
     Conversion run(control("TEMPLATE", "1/1 1/1", " x \r\n 1 \r\n13/45 9\r\n01/01 01/01\r\n"));
     EXPECT_EQ(run.result.status, 1);
-    EXPECT_FALSE(run.has_out());
+    EXPECT_FALSE(run.has_out);
     EXPECT_EQ(run.result.err,
               "ERROR Bad integer: x\n"
               "ERROR 13/45 is not a valid date\n"
               "FATAL Run terminated because of input errors\n");
-    std::string log = run.log();
+    std::string log = run.log;
     EXPECT_NE(log.find("ERROR  (file Utils, line "), std::string::npos);
     EXPECT_NE(log.find(")\n Bad integer: x\n"), std::string::npos);
     EXPECT_NE(log.find("FATAL  (file Tolvex, line "), std::string::npos);
@@ -222,7 +198,7 @@ TEST(TolvexRun, AReplacedDestinationKeepsItsModeAndALinkStays) {
     EXPECT_TRUE(S_ISLNK(link.st_mode));
     ASSERT_EQ(stat((dir / "d/target.wth").c_str(), &target), 0);
     EXPECT_EQ(target.st_mode & 07777, 0604u);
-    EXPECT_EQ(count_time_lines(read_file(dir / "d/target.wth")), 25);
+    EXPECT_EQ(time_point_lines(read_file(dir / "d/target.wth")).size(), 25u);
     EXPECT_EQ(hidden_files(dir / "d"), "");
 }
 
@@ -304,5 +280,5 @@ TEST(TolvexRun, AKilledRunLeavesTheDestination) {
     write_file(dir / "data.dat", control("TEMPLATE", "1/1 1/1"));
     ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"data.dat"}).status, 0);
     EXPECT_EQ(hidden_files(dir.path()), "");
-    EXPECT_EQ(count_time_lines(read_file(dir / "out.wth")), 25);
+    EXPECT_EQ(time_point_lines(read_file(dir / "out.wth")).size(), 25u);
 }

@@ -2,8 +2,9 @@
 // and damaged files refused with the line of their first problem.
 #include <gtest/gtest.h>
 
+#include "support.h"
+
 #include "WthReader.h"
-#include "import_support.h"
 
 namespace {
 
