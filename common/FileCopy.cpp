@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Config.h"
+#include "FaultSeam.h"
 #include "Heap.h"
 #include "Output.h"
 
@@ -17,7 +18,7 @@ int file_copy(const char *from, const char *to) {
         fprintf(log_file, "file_copy\n  from %s\n  to %s\n", from, to);
         fflush(log_file);
     }
-    FILE *src = fopen(from, "r");
+    FILE *src = fault() ? nullptr : fopen(from, "r");
     if (!src) MSG_FATAL(" Failed to open ", from);
     // The copy is an output file: it replaces `to` only when the run commits it.
     FILE *dst = out_open(to);
@@ -27,7 +28,7 @@ int file_copy(const char *from, const char *to) {
     setvbuf(dst, tbuff, _IOFBF, kCopyBufferSize);
     // Block by block through fbuff; a failed write ends the run in out_write.
     for (size_t n; (n = fread(fbuff, 1, kCopyBufferSize, src)) > 0;) out_write(dst, fbuff, n);
-    bool failed = ferror(src) != 0;
+    bool failed = fault() || ferror(src) != 0;
     out_close(dst);
     fclose(src);
     fre_e(tbuff, kCopyBufferSize, "tbuff");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Config.h"
+#include "FaultSeam.h"
 
 // A block is one request of kLead + size + kGuardSize bytes.  The data area starts
 // kLead bytes in, so that it is aligned for any type as the runtime's own blocks are;
@@ -43,7 +44,7 @@ static void trace(const char *what, unsigned size, const void *block, const char
 
 void *alc_e(unsigned size, const char *name) {
     if (size == 0) MSG_FATAL(name, " too small to allocate");
-    auto *block = (unsigned char *)malloc(kLead + (size_t)size + kGuardSize);
+    auto *block = fault() ? nullptr : (unsigned char *)malloc(kLead + (size_t)size + kGuardSize);
     trace("alc_e", size, block ? block + kLead - kGuardSize : nullptr, name);
     if (!block) {
         char status[8];

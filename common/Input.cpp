@@ -12,6 +12,7 @@
 
 #include "Config.h"
 #include "Dates.h"
+#include "FaultSeam.h"
 #include "Numbers.h"
 
 // The open inputs, newest first: released by the fuzz build after a FATAL.
@@ -109,7 +110,7 @@ static void unload(Input &in) {
 bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
                 int line) {
     if (in.file) report_fatal(unit, line, "_UNXT already open", "");
-    in.file = fopen(path, "r");
+    in.file = fault() ? nullptr : fopen(path, "r");
     if (!in.file) {
         if (how == OPEN_FATAL) report_fatal(unit, line, " Could not open file: ", path, "");
         if (how == OPEN_ERROR) report_msg(ERROR, unit, line, " Could not open file: ", path, "");
@@ -120,6 +121,8 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
     unload(in);
     in.data = read_whole(in.file, &in.size);
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
+    // A read that fails must not pass for the end of the file.
+    if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
     in.echo = echo && variant::kEchoInput;
     if (in.echo) log_pending = {echo_pending_of, &in};
     mark_line_start(in);

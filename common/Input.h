@@ -55,7 +55,8 @@ struct Input {
 // True when opened; otherwise " Could not open file: " with the path is reported at
 // the caller's position (`unit`, `line`) as FATAL or as ERROR as `how` says, and false
 // is returned.  FATAL "_UNXT already open" when `in` is open already; FATAL
-// "Insufficient memory to read _UNXT" when the text does not fit in memory.
+// "Insufficient memory to read _UNXT" when the text does not fit in memory, FATAL
+// "Could not read file: " with the path when reading it fails.
 bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
                 int line);
 // Closes `in` (the echo written first); FATAL "Problem while closing _UNXT" when

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "Config.h"
+#include "FaultSeam.h"
 #include "Paths.h"
 
 namespace {
@@ -47,22 +48,6 @@ constexpr int kNameRoom = 200;  // characters of the destination's name kept in 
 constexpr int kRandomChars = 6; // the XXXXXX of mkostemp
 
 }  // namespace
-
-// ---- fault seam -------------------------------------------------------------------
-#ifdef WEATHER_FAULT_SEAM
-// Test build only: the file operation number WEATHER_FAIL_AT of the run (counting every
-// open, write, flush, close and rename of an output file from 1) fails.
-static bool fault() {
-    static const long fail_at = [] {
-        const char *n = getenv("WEATHER_FAIL_AT");
-        return n ? atol(n) : 0L;
-    }();
-    static long count = 0;
-    return fail_at > 0 && ++count == fail_at;
-}
-#else
-static constexpr bool fault() { return false; }
-#endif
 
 // ---- signals and the end of the process --------------------------------------------
 // SIGINT, SIGTERM, SIGHUP: remove the temporary files, then end as the signal would.

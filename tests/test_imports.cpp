@@ -2,8 +2,11 @@
 // wind fields name their records (see support.h).
 #include <gtest/gtest.h>
 
-#include "support.h"
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
 
+#include "support.h"
 
 namespace {
 
@@ -61,20 +64,34 @@ TEST(Imports, FirstTimePointIsTheDayBeforeAndRecordsFollowInOrder) {
     }
 }
 
-TEST(Imports, LineEndsOfTheSourceDoNotChangeTheOutput) {
+// CR LF, LF and CR alone are all line ends of a source; and no number follows the
+// user's locale.
+TEST(Imports, LineEndsAndLocaleOfTheRunDoNotChangeTheOutput) {
     TempDir dir;
     write_tmy2_file(dir / "crlf.tm2", marked_year(), true);
     write_epw_file(dir / "crlf.epw", marked_year(), true);
+    for (const char *name : {"cr.tm2", "cr.epw"}) {
+        std::string text = read_file(name[3] == 't' ? sources().tmy2 : sources().epw);
+        std::replace(text.begin(), text.end(), '\n', '\r');
+        write_file(dir / name, text);
+    }
+    const bool german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", 0) != 0;
     for (const char *dates : {"1/1 12/31", "7/1 7/2"}) {
-        Conversion lf_tmy2, crlf_tmy2, lf_epw, crlf_epw;
-        convert(lf_tmy2, "TMY2", sources().tmy2, dates);
-        convert(crlf_tmy2, "TMY2", dir / "crlf.tm2", dates);
-        convert(lf_epw, "E/E", sources().epw, dates);
-        convert(crlf_epw, "E/E", dir / "crlf.epw", dates);
-        ASSERT_EQ(crlf_tmy2.result.status, 0);
-        EXPECT_EQ(lf_tmy2.out, crlf_tmy2.out) << dates;
-        ASSERT_EQ(crlf_epw.result.status, 0);
-        EXPECT_EQ(lf_epw.out, crlf_epw.out) << dates;
+        for (bool epw : {false, true}) {
+            const char *type = epw ? "E/E" : "TMY2";
+            Conversion lf, crlf, cr, de;
+            convert(lf, type, epw ? sources().epw : sources().tmy2, dates);
+            convert(crlf, type, dir / (epw ? "crlf.epw" : "crlf.tm2"), dates);
+            convert(cr, type, dir / (epw ? "cr.epw" : "cr.tm2"), dates);
+            ASSERT_EQ(lf.result.status, 0) << type;
+            EXPECT_EQ(lf.out, crlf.out) << dates << type;
+            EXPECT_EQ(lf.out, cr.out) << dates << type << cr.result.err;
+            if (!german) continue;  // scripts/setup.sh installs it
+            setenv("LC_ALL", "de_DE.UTF-8", 1);
+            convert(de, type, epw ? sources().epw : sources().tmy2, dates);
+            unsetenv("LC_ALL");
+            EXPECT_EQ(lf.out, de.out) << dates << type;
+        }
     }
 }
 

@@ -170,6 +170,8 @@ TEST(RenvalRun, FailuresEndWithStatusOneAndTheirMessage) {
          "ERROR Bad float value: 1e999\nFATAL Run terminated because of input errors\n"},
         {"time beyond the day", replace("\n3600 ", "\n90000 "), control_file("old.wth"),
          "FATAL invalid time \n"},
+        {"all water: x / (1 - x) traps", old_file("H2O", 1, 2, 1.0f), control_file("old.wth"),
+         "FATAL Floating-point divide by zero\n"},
         {"error on the last line", good.substr(0, good.size() - 2) + "x\n", control_file("old.wth"),
          "ERROR Bad float value: 0.00x\nFATAL Error during conversion, call Pellimor\n"},
         {"negative count", replace("\n1\nCO2", "\n-2\nCO2"), control_file("old.wth"),
@@ -258,8 +260,9 @@ TEST(RenvalRun, AWriteThatFailsIsNeverASuccess) {
     }
 }
 
-// Whichever file operation fails, the run ends with a FATAL and leaves both
-// destinations as they were, or succeeds; no temporary file is left behind.
+// Whichever file operation, allocation or read fails, the run ends with a FATAL that
+// names it and leaves both destinations as they were, or succeeds; no temporary file
+// is left behind.
 TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
     TempDir dir;
     write_file(dir / "old.wth", old_file("CO2 H2O", 1, 1));
@@ -270,6 +273,7 @@ TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
         write_file(dir / "new.wth", "older file");
         write_file(dir / "new.ctm", "older species");
     };
+    std::string failures;  // the messages of the failed runs
     int n = run_with_faults(RENVAL_FAULTS_EXE, dir.path(), {"data.dat"}, older,
                             [&](int k, const RunResult &r) {
         bool untouched = read_file(dir / "new.wth") == "older file" &&
@@ -281,8 +285,14 @@ TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
             EXPECT_EQ(r.status, 1) << k;
             EXPECT_EQ(r.err.rfind("FATAL ", 0), 0u) << k << r.err;
             EXPECT_TRUE(untouched) << k;
+            failures += r.err;
         }
         EXPECT_EQ(hidden_files(dir.path()), "") << k;
     });
     EXPECT_GT(n, 90);  // every write of both files and the copy was made to fail
+    for (const char *kind : {"FATAL  Could not open file: data.dat\n",
+                             "FATAL Could not read file: old.wth\n",
+                             "FATAL Insufficient memory to allocate: names\n",
+                             "FATAL Insufficient memory to allocate: fbuff\n"})
+        EXPECT_NE(failures.find(kind), std::string::npos) << kind;
 }

@@ -260,7 +260,8 @@ TEST(TolvexRun, RunsStartedAtOnceFromOneFolder) {
     }
 }
 
-// A run ended by SIGTERM removes its temporary file; one killed outright leaves it,
+// A run ended by SIGTERM, SIGINT or SIGHUP removes its temporary file; one killed
+// outright leaves it,
 // and the next run for the same destination removes it.  The source is a pipe that no
 // one writes, so the runs wait inside the import with the head written.
 TEST(TolvexRun, AKilledRunLeavesTheDestination) {
@@ -268,7 +269,7 @@ TEST(TolvexRun, AKilledRunLeavesTheDestination) {
     write_file(dir / "out.wth", "older file");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
     write_file(dir / "data.dat", "T\r\npipe\r\nTMY2\r\nout.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
-    for (int sig : {SIGTERM, SIGKILL}) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
         int pid = start_program(TOLVEX_EXE, dir.path(), {"data.dat"});
         for (int i = 0; i < 1000 && hidden_files(dir.path()).empty(); ++i) usleep(5000);
         ASSERT_NE(hidden_files(dir.path()), "") << sig;
