@@ -10,17 +10,19 @@ namespace calendar {
 constexpr int kDaysInYear = 365;
 constexpr int kMonths = 12;
 
+// Days of each month, and days of the year before its first; index 0 unused.
+inline constexpr int kMonthDays[kMonths + 1] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+inline constexpr int kDaysBefore[kMonths + 1] = {0,   0,   31,  59,  90,  120, 151,
+                                                 181, 212, 243, 273, 304, 334};
+
 // Days of `month` (1..12), 0 for any other number.
 constexpr int month_days(int month) {
-    constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= kMonths ? kDays[month - 1] : 0;
+    return month >= 1 && month <= kMonths ? kMonthDays[month] : 0;
 }
 
 // Days of the year before the first of `month` (1..12), 0 for any other number.
 constexpr int days_before(int month) {
-    int days = 0;
-    for (int m = 1; m < month && m <= kMonths; ++m) days += month_days(m);
-    return days;
+    return month >= 1 && month <= kMonths ? kDaysBefore[month] : 0;
 }
 
 // True when `mday` is a day of `month` in the 365-day year.
@@ -51,7 +53,12 @@ constexpr int next_day(int day) { return day >= kDaysInYear ? 1 : day + 1; }
 // The day before `day`: 1 is preceded by 365.
 constexpr int previous_day(int day) { return day <= 1 ? kDaysInYear : day - 1; }
 
-static_assert(days_before(12) == 334 && day_of_year(12, 31) == kDaysInYear);
+static_assert(days_before(12) + month_days(12) == kDaysInYear);
+static_assert([] {
+    for (int m = 1; m < kMonths; ++m)
+        if (days_before(m + 1) != days_before(m) + month_days(m)) return false;
+    return true;
+}());
 static_assert(month_of(59) == 2 && month_of(60) == 3 && day_of_month(60) == 1);
 
 }  // namespace calendar

@@ -38,13 +38,6 @@ static void echo_pending(Input &in) {
 
 static void echo_pending_of(void *in) { echo_pending(*static_cast<Input *>(in)); }
 
-size_t line_end_length(const char *p, size_t rest) {
-    if (rest == 0) return 0;
-    if (p[0] == '\n') return 1;
-    if (p[0] != '\r') return 0;
-    return rest > 1 && p[1] == '\n' ? 2 : 1;
-}
-
 // The next character of `in`, every line end delivered as one '\n' (line_end_length).
 // The scanner, whole-line reads and the field reader see only '\n'.  Every character
 // consumed is echoed as it stands in the file but for the CR of a CR LF pair.
@@ -372,9 +365,8 @@ static void skip_record(Input &in) {
 
 // The field reader keeps its own state, record_ended: set by the line end (or end of
 // file) that ends a field, cleared by the comma that ends one.
-char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long) {
+char *next_field(Input &in, char *buf, TokenMode mode, int size) {
     if (buf) buf[0] = '\0';
-    if (too_long) *too_long = false;
     if (mode == TOK_REST) {
         if (!in.record_ended) skip_record(in);
         return nullptr;
@@ -387,10 +379,12 @@ char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long)
 
     // The field is read straight from memory; a CR (alone or before a LF) is left to
     // input_getc, which owns line ends and the echo's CR LF rule.
-    const char *d = in.data;
+    // Held in locals: the stores into `buf` could otherwise be taken to change them.
+    const char *const d = in.data;
+    const size_t size_of_text = in.size;
     size_t pos = in.pos;
-    while (pos < in.size && (d[pos] == ' ' || d[pos] == '\t' || d[pos] == '\0')) ++pos;
-    if (pos >= in.size) {
+    while (pos < size_of_text && (d[pos] == ' ' || d[pos] == '\t' || d[pos] == '\0')) ++pos;
+    if (pos >= size_of_text) {
         in.pos = pos;
         in.eof = true;
         in.record_ended = true;
@@ -408,12 +402,12 @@ char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long)
             if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer
                 size_t fits = (size_t)size - 1 - (size_t)n;
                 memcpy(buf + n, d + from, fits);
-                if (!too_long) {
+                if (!in.cut_long_fields) {
                     in.pos = from + fits + 1;
                     buf[size - 1] = '\0';
                     MSG_FATAL("Buffer overflow: ", buf);
                 }
-                *too_long = true;
+                in.field_cut = true;
                 n += (int)fits;
                 store_to = nullptr;
             } else {
@@ -421,7 +415,7 @@ char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long)
                 n += (int)run;
             }
         }
-        if (pos >= in.size) {
+        if (pos >= size_of_text) {
             in.pos = pos;
             in.eof = true;
             in.record_ended = true;

@@ -43,6 +43,8 @@ struct Input {
     size_t echo_from = 0;     // the first byte read and not yet echoed
     bool at_line_start = false;  // the scanner's line-start flag (see next_token)
     bool record_ended = true;    // the field reader's: the current record has ended
+    bool cut_long_fields = false;  // a field too long for its buffer is cut (see next_field)
+    bool field_cut = false;        // set when a field was cut; never cleared by the reader
     char token[kTokenSize] = {}; // the typed readers' buffer: the last token or field read
     Input *next_open = nullptr;  // the list of open inputs
 
@@ -81,7 +83,10 @@ void input_rewind(Input &in);
 // The length of the line end at `p` (the `rest` bytes from p on): 2 for CR LF, 1 for a
 // LF or a CR alone, 0 for any other character.  The one rule of line ends: every
 // reader of text files takes its line ends from here.
-size_t line_end_length(const char *p, size_t rest);
+inline size_t line_end_length(const char *p, size_t rest) {
+    if (rest == 0 || (p[0] != '\n' && p[0] != '\r')) return 0;
+    return p[0] == '\r' && rest > 1 && p[1] == '\n' ? 2 : 1;
+}
 
 // Reads one line (at most size - 2 characters) into `buf` without its line end.
 // Returns `buf`, or null at end of file (tolvex: `buf` holds what was read; renval:
@@ -119,9 +124,9 @@ bool read_date(Input &in, TokenMode mode, int *day);
 // and return null.  With `buf` null the field is skipped without being stored.
 // Returns `buf`, or null for a missing field (the record has ended, or the file ended
 // before the field began) with `buf` empty.  FATAL "Buffer overflow: " when a stored
-// field does not fit, unless `too_long` is given: the field is then cut to size - 1
-// characters, the rest of it passed over, and *too_long set (false otherwise).
-char *next_field(Input &in, char *buf, TokenMode mode, int size, bool *too_long = nullptr);
+// field does not fit, unless in.cut_long_fields: the field is then cut to size - 1
+// characters, the rest of it passed over, and in.field_cut set.
+char *next_field(Input &in, char *buf, TokenMode mode, int size);
 // Typed field readers: the next field in `mode` as a decimal integer (parse_decimal:
 // leading zeros allowed, -32768..32767) or as a float (parse_float) into `*value`.  An
 // empty or missing field is not a number.  A bad field is reported as ERROR ("Bad

@@ -56,12 +56,15 @@ static int gap_of_field(int field) {
 static void index_ee(const char *path, std::vector<RecordValues> &records) {
     Input in;
     input_open(in, path, OPEN_FATAL, false, MSG_UNIT, __LINE__);
+    in.cut_long_fields = true;
     skip_ee_header(in);
     char text[kTokenSize];
-    bool too_long;
     // The next field of the record into `text`: false when missing or too long.
-    auto field = [&] { return next_field(in, text, TOK_NEXT, kTokenSize, &too_long) && !too_long; };
-    while (next_field(in, text, TOK_NEWLINE, kTokenSize, &too_long)) {  // 1: year
+    auto field = [&] {
+        in.field_cut = false;
+        return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
+    };
+    while (next_field(in, text, TOK_NEWLINE, kTokenSize)) {  // 1: year
         RecordValues r{};
         int month, mday;
         // Every field is read, whatever the one before it held.

@@ -46,13 +46,13 @@ static size_t line_end_at(const Cursor &f) {
 // Passes over the rest of the line at `f`, its line end included.  False when the file
 // ends first.
 static bool skip_line(Cursor &f) {
-    for (;;) {
+    for (; f.pos < f.size; ++f.pos) {
         if (size_t end = line_end_at(f)) {
             f.pos += end;
             return true;
         }
-        if (f.next() == EOF) return false;
     }
+    return false;
 }
 
 // The next `n` characters (n <= kTmy2MaxWidth) at `f` into `text`, CR and LF skipped
