@@ -182,7 +182,7 @@ sigjmp_buf *fuzz_abort_target = nullptr;
 // formulas, unit conversions), never while the thread is inside stdio or the C
 // library's allocator.  The only library code that does floating-point arithmetic
 // under the traps, number parsing (strtod), runs with the exceptions held
-// (feholdexcept in Utils), and formatting sees only values already checked to be
+// (feholdexcept in Numbers), and formatting sees only values already checked to be
 // finite, so no trap can interrupt a stream or heap operation half done.
 void fp_handler(int, siginfo_t *info, void *) {
     const char *text;

@@ -1,6 +1,6 @@
 // Settings - what one tolvex conversion is: the settings read from the control file
 // and the day calendar they give.  Types and constants only; the driver (Tolvex) fills
-// them and hands them to the producers (Wfiles).
+// them and hands them to the producers (Producers).
 #pragma once
 
 #include "Calendar.h"

@@ -2,8 +2,8 @@
 // head.
 //
 // The driver reads the settings, opens the destination with its head and day section,
-// hands settings and destination to the producer of the file type (Wfiles) and closes
-// the destination when the producer returns; the finished file replaces the
+// hands settings and destination to the producer of the file type (Producers) and
+// closes the destination when the producer returns; the finished file replaces the
 // destination when the log is closed (Output, Run).  No process-wide state of its own.
 #pragma once
 
