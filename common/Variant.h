@@ -2,8 +2,7 @@
 //
 // The common units (Config, Heap, Input, Numbers, ...) are compiled twice from one set
 // of sources: once with CONVERTER_TOLVEX for `tolvex` and once with CONVERTER_RENVAL for
-// `renval`
-// (see common/CMakeLists.txt).  Every rule that differs between the two builds is a
+// `renval` (see common/CMakeLists.txt).  Every rule that differs between the two builds is a
 // constant here; the sources branch on these constants only, never on the macros.
 #pragma once
 
