@@ -104,17 +104,13 @@ std::string with_weather_extension(const std::string &path) {
 // ---- Calendar ---------------------------------------------------------------------
 
 void init_month_days(MonthTables &t) {
-    static constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int m = 0; m < kMonths; ++m) t.MonthDays[m] = kDays[m];
+    for (int m = 0; m < kMonths; ++m) t.MonthDays[m] = calendar::month_days(m + 1);
 }
 
 void init_month_starts(MonthTables &t) {
-    int days_before = 0;  // days of the year before the month
-    for (int m = 0; m < kMonths; ++m) {
+    for (int m = 0; m < kMonths; ++m)
         for (int first = 0; first < kWeekdays; ++first)
-            t.MonthStartTable[m][first] = (first + days_before) % kWeekdays + 1;
-        days_before += t.MonthDays[m];
-    }
+            t.MonthStartTable[m][first] = (first + calendar::days_before(m + 1)) % kWeekdays + 1;
 }
 
 DayCaptions calendar_captions(const MonthTables &t, int month, int first_day_of_year) {
@@ -137,10 +133,7 @@ std::string date_text(int month, int day) {
     return std::to_string(month) + "/" + std::to_string(day);
 }
 
-bool is_real_day(int month, int day) {
-    static constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= kMonths && day >= 1 && day <= kDays[month - 1];
-}
+bool is_real_day(int month, int day) { return calendar::is_date(month, day); }
 
 bool is_valid_date(const std::string &text) {
     auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9'; };

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "Calendar.h"
+
 // Caption of the message boxes and start of the main window's caption.
 constexpr const char *kAppTitle = "Weather";
 
@@ -113,18 +115,19 @@ std::string with_weather_extension(const std::string &path);
 
 // ---- Calendar ---------------------------------------------------------------------
 
-constexpr int kMonths = 12;
+constexpr int kMonths = calendar::kMonths;
 constexpr int kWeekdays = 7;     // columns of the grid, Sunday first
 constexpr int kDayButtons = 37;  // cells of the grid: five full rows and two more
 
-// The two constant tables of the 365-day year (no 29 February).
+// The two constant tables of the 365-day year (no 29 February), as the calendar grid
+// reads them.
 struct MonthTables {
     int MonthDays[kMonths];                    // days of each month, January first
     int MonthStartTable[kMonths][kWeekdays];   // [month - 1][weekday of 1 January,
                                                // 0 = Sunday]: weekday of the month's
                                                // first day, 1 = Sunday .. 7 = Saturday
 };
-// Fill MonthDays; then MonthStartTable, which is derived from MonthDays.
+// Fill MonthDays and MonthStartTable from the common calendar (Calendar.h).
 void init_month_days(MonthTables &t);
 void init_month_starts(MonthTables &t);
 
@@ -142,7 +145,8 @@ int previous_month(int month);
 // "m/d" in plain decimal, without leading zeros and without any range check (2/31).
 std::string date_text(int month, int day);
 
-// True when `day` of `month` exists in the 365-day year (no 29 February).
+// True when `day` of `month` exists in the 365-day year (no 29 February):
+// calendar::is_date.
 bool is_real_day(int month, int day);
 // True when `text` is five characters "mm/dd" of two digits each that name a real day
 // (13/45, 02/31 and 00/10 do not).
