@@ -2,9 +2,9 @@
 #include "WeatherRules.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "Paths.h"
 
 // ---- Version --------------------------------------------------------------------
 
@@ -184,13 +184,6 @@ const char *date_box_name(RunInput input) {
     }
 }
 
-// True when both paths name one existing file, also through links.  A path that does
-// not exist yet names no file.
-bool same_file(const std::string &a, const std::string &b) {
-    std::error_code error;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
-}
-
 std::string pair_line(const std::string &first, const std::string &second) {
     return first + " " + second + kCrLf;
 }
@@ -216,8 +209,10 @@ RunCheck check_run_inputs(const RunInputs &in) {
                                     : in.type == ConversionType::Tmy2    ? in.tmy2_path
                                                                          : in.epw_path;
         const bool upgrade = in.type == ConversionType::V1Upgrade;
-        if (same_file(source, in.destination_box) || (upgrade && same_file(source, in.weather_path)) ||
-            (upgrade && same_file(source, in.contaminant_path)))
+        // The converters' own rule (Paths.h), so that the window refuses what they would.
+        if (same_file(source.c_str(), in.destination_box.c_str()) ||
+            (upgrade && same_file(source.c_str(), in.weather_path.c_str())) ||
+            (upgrade && same_file(source.c_str(), in.contaminant_path.c_str())))
             return {kMsgDestinationIsSource, RunInput::Destination};
     }
     return {};

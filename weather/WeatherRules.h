@@ -199,8 +199,9 @@ struct RunCheck {
 // Dates are checked for completeness first (all four boxes), then for being real days
 // of the year, start, end and the daylight-saving dates in this order; a start date
 // after the end date is a period over the year's end, not an error.  A source box of
-// blanks alone counts as empty.  The destination is the source when both paths name one
-// existing file (also through links); for the upgrade the species file counts too.
+// blanks alone counts as empty.  The destination is the source when same_file (Paths.h)
+// says so: one existing file however named, or one name in one folder for two files not
+// there yet; for the upgrade the species file counts too.
 RunCheck check_run_inputs(const RunInputs &in);
 
 // ---- The converter's log -------------------------------------------------------------

@@ -120,6 +120,8 @@ TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
         {"same through a link", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = link; },
          kMsgDestinationIsSource},
         {"not there yet", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = existing + "x"; }, nullptr},
+        {"one name, neither there", [](RunInputs &in) { in.tmy2_path = in.destination_box = existing + "x"; },
+         kMsgDestinationIsSource},
         {"upgrade species file", [](RunInputs &in) {
              in.type = T::V1Upgrade; in.v1_path = existing; in.contaminant_path = link; }, kMsgDestinationIsSource},
         {"template writes its own", [](RunInputs &in) {
