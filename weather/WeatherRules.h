@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Calendar.h"
+#include "SourceFormat.h"
 
 // Caption of the message boxes and start of the main window's caption.
 constexpr const char *kAppTitle = "Weather";
@@ -55,21 +56,6 @@ std::string version_text(int major, int minor, int revision);
 // The main window's caption, "Weather v" followed by version_text.
 std::string window_caption(int major, int minor, int revision);
 
-// ---- Conversion types -----------------------------------------------------------
-
-enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
-
-// What selecting a type enables, and the help topic it sets.
-struct TypeControls {
-    bool source;     // source frame, box and "Browse"
-    bool dates;      // date, daylight-saving and special-day controls
-    int help_topic;  // topic number of the main window and the log viewer
-};
-TypeControls type_controls(ConversionType type);
-
-// Filter of the source dialog for `type` ("" for Template, which has no source).
-const char *source_filter(ConversionType type);
-
 // ---- Help -------------------------------------------------------------------------
 
 // Help topics: the contents, one per conversion type, and messages with missing values.
@@ -83,6 +69,45 @@ constexpr int kHelpMessages = 600;
 // The help page of `topic`, a file name of the help resources; the contents for topic
 // 0 (none) and for any number without a page.
 const char *help_page(int topic);
+
+// ---- Conversion types -----------------------------------------------------------
+
+// The window's choices: the upgrade, which renval runs, and one per source format of
+// tolvex.
+enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
+
+// The window's row of each source format that tolvex converts, keyed by the type of
+// common/SourceFormat.h, whose row gives the control-file type word and whether the
+// format reads a source.  A new format is a row there and a row here.
+struct WindowFormat {
+    SourceType type;
+    ConversionType option;  // the choice that selects it
+    const char *filter;     // of the source dialog, "" for a format without a source
+    int help_topic;
+    const char *help_page;  // file name of the help resources
+};
+inline constexpr WindowFormat kWindowFormats[] = {
+    {SourceType::Tmy2, ConversionType::Tmy2, "TMY2 Files (*.tm2)|*.tm2", kHelpTmy2, "tmy2.html"},
+    {SourceType::Ee, ConversionType::Epw, "EPW Files (*.epw)|*.epw", kHelpEe, "ee.html"},
+    {SourceType::Template, ConversionType::Template, "", kHelpTemplate, "template.html"},
+};
+
+// The row that `type` selects; null for the upgrade, which converts no source format.
+const WindowFormat *window_format(ConversionType type);
+
+// What selecting a type enables, and the help topic it sets.
+struct TypeControls {
+    bool source;     // source frame, box and "Browse"
+    bool dates;      // date, daylight-saving and special-day controls
+    int help_topic;  // topic number of the main window and the log viewer
+};
+// The upgrade enables the source alone; a source format its source when it reads one,
+// and the dates, which every tolvex run needs.
+TypeControls type_controls(ConversionType type);
+
+// Filter of the source dialog for `type`: the weather files for the upgrade, else its
+// format's ("" for Template, which has no source).
+const char *source_filter(ConversionType type);
 
 // ---- Source and destination files -----------------------------------------------
 
@@ -220,5 +245,5 @@ std::string first_problem(const std::string &log);
 std::string failure_message(const std::string &log);
 
 // The control file for `in`, every line ended by CR LF: the four-line upgrade variant,
-// or the converter variant with the type word "TEMPLATE", "TMY2" or "E/E".
+// or the converter variant with the type word of the format (kSourceFormats).
 std::string control_file_text(const RunInputs &in);
