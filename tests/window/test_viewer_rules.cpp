@@ -1,9 +1,10 @@
-// The viewer's rules without a window: the fitted value axis and the time axis's labels
-// for each span in view.
+// The viewer's rules without a window: the fitted value axis, the time axis's labels
+// for each span in view, and the monthly summary and its CSV of a file made by hand.
 #include <gtest/gtest.h>
 #include <initializer_list>
 
 #include "ViewerRules.h"
+#include "WeatherSummary.h"
 
 namespace {
 
@@ -15,6 +16,14 @@ std::string labels_text(const std::vector<TimeLabel> &labels) {
     for (const TimeLabel &l : labels)
         out += (out.empty() ? "" : " ") + l.text + "@" + std::to_string(l.at / kHour);
     return out;
+}
+
+// Two days over a month's end, 1/31 and 2/1, written by hand.
+WthFile hand_file() {
+    WthFile file;
+    std::string error;
+    EXPECT_EQ(wth_read(EXAMPLES_DIR "/../tests/data/summary.wth", file, error), 0) << error;
+    return file;
 }
 
 }  // namespace
@@ -71,4 +80,69 @@ TEST(ViewerRules, TheTimeLabelsSuitTheSpanInView) {
                                           row.days)),
                   row.labels)
             << row.from << " to " << row.to;
+}
+
+// Each time point counts in the month of its date (1/31 24:00:00 in January); the wind
+// direction's mean is that of its unit vectors (350, 30 and 10 give 10; 270 and 330
+// give 300).
+TEST(ViewerRules, TheMonthlySummaryOfAFileByHand) {
+    const struct {
+        int month, points, rain, snow;
+        double stats[kQuantities][3];  // min, mean, max of Ta Pb Ws Wd Hr Ith Idn Ts
+    } rows[] = {
+        {1, 3, 2, 0, {{270, 272, 274}, {100000, 101000, 102000}, {1, 2, 3}, {10, 10, 350},
+                       {1, 6.5 / 3, 3.5}, {0, 100.0 / 3, 100}, {0, 20, 60}, {250, 252, 254}}},
+        {2, 2, 0, 2, {{280, 282, 284}, {99000, 99250, 99500}, {0, 2.5, 5}, {270, 300, 330},
+                      {4, 4.5, 5}, {0, 25, 50}, {0, 0, 0}, {260, 261, 262}}},
+    };
+    const std::vector<MonthStats> summary = monthly_summary(hand_file());
+    ASSERT_EQ(summary.size(), std::size(rows));
+    for (std::size_t r = 0; r < summary.size(); ++r) {
+        const MonthStats &got = summary[r];
+        EXPECT_EQ(got.month, rows[r].month);
+        EXPECT_EQ(got.points, rows[r].points);
+        EXPECT_EQ(got.rain_hours, rows[r].rain);
+        EXPECT_EQ(got.snow_hours, rows[r].snow);
+        for (int q = 0; q < kQuantities; ++q) {
+            const double *want = rows[r].stats[q];
+            const char *column = quantity_info(Quantity(q)).column;
+            EXPECT_NEAR(got.min[q], want[0], 1e-9) << got.month << " " << column;
+            EXPECT_NEAR(got.mean[q], want[1], 1e-9) << got.month << " " << column;
+            EXPECT_NEAR(got.max[q], want[2], 1e-9) << got.month << " " << column;
+        }
+    }
+}
+
+TEST(ViewerRules, TheSummaryCsvInKelvinAndInCelsius) {
+    const std::string head =
+        "Month,Ta min [%],Ta mean [%],Ta max [%],Pb min [Pa],Pb mean [Pa],Pb max [Pa],"
+        "Ws min [m/s],Ws mean [m/s],Ws max [m/s],Wd min [deg],Wd mean [deg],Wd max [deg],"
+        "Hr min [g/kg],Hr mean [g/kg],Hr max [g/kg],Ith min [kJ/m^2],Ith mean [kJ/m^2],"
+        "Ith max [kJ/m^2],Idn min [kJ/m^2],Idn mean [kJ/m^2],Idn max [kJ/m^2],"
+        "Ts min [%],Ts mean [%],Ts max [%],Rain [h],Snow [h]\r\n";
+    // The months' lines with Ta and Ts in place of their % marks.
+    const std::string jan =
+        "Jan,%,100000.00,101000.00,102000.00,1.00,2.00,3.00,10.00,10.00,350.00,"
+        "1.000,2.167,3.500,0.00,33.33,100.00,0.00,20.00,60.00,%,2,0\r\n";
+    const std::string feb =
+        "Feb,%,99000.00,99250.00,99500.00,0.00,2.50,5.00,270.00,300.00,330.00,"
+        "4.000,4.500,5.000,0.00,25.00,50.00,0.00,0.00,0.00,%,0,2\r\n";
+    auto filled = [](std::string text, std::initializer_list<const char *> marks) {
+        for (const char *mark : marks) text.replace(text.find('%'), 1, mark);
+        return text;
+    };
+    const struct {
+        bool celsius;
+        std::string text;
+    } rows[] = {
+        {false, filled(head, {"K", "K", "K", "K", "K", "K"}) +
+                    filled(jan, {"270.00,272.00,274.00", "250.00,252.00,254.00"}) +
+                    filled(feb, {"280.00,282.00,284.00", "260.00,261.00,262.00"})},
+        {true, filled(head, {"C", "C", "C", "C", "C", "C"}) +
+                   filled(jan, {"-3.15,-1.15,0.85", "-23.15,-21.15,-19.15"}) +
+                   filled(feb, {"6.85,8.85,10.85", "-13.15,-12.15,-11.15"})},
+    };
+    const std::vector<MonthStats> summary = monthly_summary(hand_file());
+    for (const auto &row : rows)
+        EXPECT_EQ(summary_csv(summary, row.celsius), row.text) << row.celsius;
 }
