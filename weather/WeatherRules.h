@@ -1,6 +1,7 @@
-// WeatherRules - what the window decides without any window: the month tables and
-// the calendar grid, date texts, the list of special days, the first line of a source
-// file, the species path, the checks of a run's inputs and the control-file text.
+// WeatherRules - what the window decides without any window: the conversion types and
+// the window's table of source formats, the month tables and the calendar grid, date
+// texts, the list of special days, the first line of a source file, the species path,
+// the checks of a run's inputs and the control-file text.
 //
 // Plain C++ without Qt and without state of its own; the window copies its controls
 // into these types and calls these routines, and the tests call them directly.  Texts
@@ -78,7 +79,8 @@ enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
 
 // The window's row of each source format that tolvex converts, keyed by the type of
 // common/SourceFormat.h, whose row gives the control-file type word and whether the
-// format reads a source.  A new format is a row there and a row here.
+// format reads a source.  A new format is a row there, a row here and the choice that
+// selects it.
 struct WindowFormat {
     SourceType type;
     ConversionType option;  // the choice that selects it
