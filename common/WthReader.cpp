@@ -13,8 +13,6 @@ constexpr int kDayFields = 5;     // Date DofW Dtype DST Tgrnd
 constexpr int kPointFields = 12;  // Date Time Ta Pb Ws Wd Hr Ith Idn Ts Rn Sn
 constexpr int kTemplateFields = 2;
 
-constexpr int kMonthDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
 // Names of the time-point columns, for messages.
 constexpr const char *kPointColumns[kPointFields] = {"Date", "Time", "Ta", "Pb", "Ws", "Wd",
                                                      "Hr",   "Ith",  "Idn", "Ts", "Rn", "Sn"};
@@ -70,10 +68,7 @@ int to_day(std::string_view s) {
     if (slash == std::string_view::npos || to_int(s.substr(0, slash), month) ||
         to_int(s.substr(slash + 1), mday) || s[0] == '-' || s[slash + 1] == '-')
         return -1;
-    if (month < 1 || month > 12 || mday < 1 || mday > kMonthDays[month]) return -1;
-    int day = mday;
-    for (int m = 1; m < month; ++m) day += kMonthDays[m];
-    return day;
+    return calendar::day_of_year(month, mday);
 }
 
 // "hh:mm:ss" as seconds 0..86400; -1 when it is not a time of the day.
@@ -87,8 +82,6 @@ int to_seconds(std::string_view s) {
     const int total = h * 3600 + m * 60 + sec;
     return m < 60 && sec < 60 && total <= kWthSecondsPerDay ? total : -1;
 }
-
-int next_day(int day) { return day == kWthDaysInYear ? 1 : day + 1; }
 
 // The reader's state while it walks the file: the lines, the fields of the current
 // line and the first problem found.
@@ -149,7 +142,7 @@ int read_head(Reader &r, WthFile &out) {
 }
 
 int read_days(Reader &r, WthFile &out) {
-    for (int day = out.start_day;; day = next_day(day)) {
+    for (int day = out.start_day;; day = calendar::next_day(day)) {
         const std::string expected = wth_date_text(day);
         if (r.take(("day line of " + expected).c_str())) return 1;
         split_tabs(r.line, r.fields);
@@ -258,16 +251,9 @@ int wth_read(const std::string &path, WthFile &out, std::string &error) {
     return wth_parse(text.data(), text.size(), out, error);
 }
 
-int wth_month(int day) {
-    int month = 1;
-    while (month < 12 && day > kMonthDays[month]) day -= kMonthDays[month++];
-    return month;
-}
+int wth_month(int day) { return calendar::month_of(day); }
 
-int wth_mday(int day) {
-    for (int month = 1; month < 12 && day > kMonthDays[month]; ++month) day -= kMonthDays[month];
-    return day;
-}
+int wth_mday(int day) { return calendar::day_of_month(day); }
 
 std::string wth_date_text(int day) {
     char text[8];

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-constexpr int kWthDaysInYear = 365;          // the format's year has no 29 February
-constexpr int kWthSecondsPerDay = 86400;     // 24:00:00
-constexpr std::size_t kWthMaxFileBytes = 100u << 20;  // larger files are refused, bytes
+#include "Calendar.h"
+
+constexpr int kWthDaysInYear = calendar::kDaysInYear;  // the format's year has no 29 February
+constexpr int kWthSecondsPerDay = 86400;                // 24:00:00
+constexpr std::size_t kWthMaxFileBytes = 100u << 20;    // larger files are refused, bytes
 
 // One day line.
 struct WthDay {
@@ -54,7 +56,8 @@ int wth_parse(const char *text, std::size_t size, WthFile &out, std::string &err
 // kWthMaxFileBytes, gives 1 and an `error` without a line number.
 int wth_read(const std::string &path, WthFile &out, std::string &error);
 
-// Month (1..12) and day of the month of day of the year `day` (1..365).
+// Month (1..12) and day of the month of day of the year `day` (1..365), as
+// calendar::month_of and calendar::day_of_month give them.
 int wth_month(int day);
 int wth_mday(int day);
 // "m/d" without leading zeros, as the file writes dates.

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "Calendar.h"
+
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kLatitude = 45.0;       // degrees north
 constexpr double kSolarConstant = 1367;  // W/m^2
 constexpr double kClearSky = 0.75;       // clear-sky transmittance of the atmosphere
 constexpr double kStefanBoltzmann = 5.67e-8;  // W/(m^2 K^4)
-
-static const int kMonthDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 // A number in [0, 1) that depends only on `index` and `salt` (an integer hash), so
 // that the same hour always gets the same weather.
@@ -96,7 +96,8 @@ int gen_year(GenHour *hours, int year, bool leap) {
     double snow = 5, dry_days = 3;
     int n = 0, doy = 0;
     for (int m = 1; m <= 12; ++m) {
-        int days = kMonthDays[m] + (leap && m == 2 ? 1 : 0);
+        // The sources may have a 29 February, which the 365-day calendar lacks.
+        int days = calendar::month_days(m) + (leap && m == 2 ? 1 : 0);
         for (int d = 1; d <= days; ++d) {
             ++doy;
             for (int h = 1; h <= 24; ++h, ++n) {

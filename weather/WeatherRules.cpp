@@ -2,9 +2,9 @@
 #include "WeatherRules.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "Paths.h"
 
 // ---- Version --------------------------------------------------------------------
 
@@ -17,39 +17,35 @@ std::string window_caption(int major, int minor, int revision) {
     return std::string(kAppTitle) + " v" + version_text(major, minor, revision);
 }
 
-// ---- Conversion types -----------------------------------------------------------
-
-TypeControls type_controls(ConversionType type) {
-    switch (type) {
-    case ConversionType::V1Upgrade: return {true, false, kHelpUpgrade};
-    case ConversionType::Tmy2: return {true, true, kHelpTmy2};
-    case ConversionType::Epw: return {true, true, kHelpEe};
-    case ConversionType::Template: return {false, true, kHelpTemplate};
-    }
-    return {true, false, 0};
-}
-
-const char *source_filter(ConversionType type) {
-    switch (type) {
-    case ConversionType::V1Upgrade: return kWeatherFilter;
-    case ConversionType::Tmy2: return "TMY2 Files (*.tm2)|*.tm2";
-    case ConversionType::Epw: return "EPW Files (*.epw)|*.epw";
-    case ConversionType::Template: return "";
-    }
-    return "";
-}
-
 // ---- Help -------------------------------------------------------------------------
 
 const char *help_page(int topic) {
+    for (const WindowFormat &f : kWindowFormats)
+        if (f.help_topic == topic) return f.help_page;
     switch (topic) {
-    case kHelpEe: return "ee.html";
-    case kHelpTmy2: return "tmy2.html";
     case kHelpUpgrade: return "upgrade.html";
-    case kHelpTemplate: return "template.html";
     case kHelpMessages: return "messages.html";
     default: return "contents.html";
     }
+}
+
+// ---- Conversion types -----------------------------------------------------------
+
+const WindowFormat *window_format(ConversionType type) {
+    for (const WindowFormat &f : kWindowFormats)
+        if (f.option == type) return &f;
+    return nullptr;
+}
+
+TypeControls type_controls(ConversionType type) {
+    const WindowFormat *format = window_format(type);
+    if (!format) return {true, false, kHelpUpgrade};
+    return {source_format(format->type).has_source, true, format->help_topic};
+}
+
+const char *source_filter(ConversionType type) {
+    const WindowFormat *format = window_format(type);
+    return format ? format->filter : kWeatherFilter;
 }
 
 // ---- Source and destination files -----------------------------------------------
@@ -104,17 +100,13 @@ std::string with_weather_extension(const std::string &path) {
 // ---- Calendar ---------------------------------------------------------------------
 
 void init_month_days(MonthTables &t) {
-    static constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int m = 0; m < kMonths; ++m) t.MonthDays[m] = kDays[m];
+    for (int m = 0; m < kMonths; ++m) t.MonthDays[m] = calendar::month_days(m + 1);
 }
 
 void init_month_starts(MonthTables &t) {
-    int days_before = 0;  // days of the year before the month
-    for (int m = 0; m < kMonths; ++m) {
+    for (int m = 0; m < kMonths; ++m)
         for (int first = 0; first < kWeekdays; ++first)
-            t.MonthStartTable[m][first] = (first + days_before) % kWeekdays + 1;
-        days_before += t.MonthDays[m];
-    }
+            t.MonthStartTable[m][first] = (first + calendar::days_before(m + 1)) % kWeekdays + 1;
 }
 
 DayCaptions calendar_captions(const MonthTables &t, int month, int first_day_of_year) {
@@ -137,10 +129,7 @@ std::string date_text(int month, int day) {
     return std::to_string(month) + "/" + std::to_string(day);
 }
 
-bool is_real_day(int month, int day) {
-    static constexpr int kDays[kMonths] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= kMonths && day >= 1 && day <= kDays[month - 1];
-}
+bool is_real_day(int month, int day) { return calendar::is_date(month, day); }
 
 bool is_valid_date(const std::string &text) {
     auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9'; };
@@ -191,15 +180,20 @@ const char *date_box_name(RunInput input) {
     }
 }
 
-// True when both paths name one existing file, also through links.  A path that does
-// not exist yet names no file.
-bool same_file(const std::string &a, const std::string &b) {
-    std::error_code error;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error) && !error;
-}
-
 std::string pair_line(const std::string &first, const std::string &second) {
     return first + " " + second + kCrLf;
+}
+
+// The source path stored for the type of `in`.  Template has none, and its control file
+// names the destination in that place.
+const std::string &stored_source(const RunInputs &in) {
+    switch (in.type) {
+    case ConversionType::V1Upgrade: return in.v1_path;
+    case ConversionType::Tmy2: return in.tmy2_path;
+    case ConversionType::Epw: return in.epw_path;
+    case ConversionType::Template: break;
+    }
+    return in.weather_path;
 }
 
 }  // namespace
@@ -219,12 +213,12 @@ RunCheck check_run_inputs(const RunInputs &in) {
         return {kMsgNoSource, RunInput::Source};
     if (is_blank(in.destination_box)) return {kMsgNoDestination, RunInput::Destination};
     if (in.type != ConversionType::Template) {
-        const std::string &source = in.type == ConversionType::V1Upgrade ? in.v1_path
-                                    : in.type == ConversionType::Tmy2    ? in.tmy2_path
-                                                                         : in.epw_path;
+        const std::string &source = stored_source(in);
         const bool upgrade = in.type == ConversionType::V1Upgrade;
-        if (same_file(source, in.destination_box) || (upgrade && same_file(source, in.weather_path)) ||
-            (upgrade && same_file(source, in.contaminant_path)))
+        // The converters' own rule (Paths.h), so that the window refuses what they would.
+        if (same_file(source.c_str(), in.destination_box.c_str()) ||
+            (upgrade && same_file(source.c_str(), in.weather_path.c_str())) ||
+            (upgrade && same_file(source.c_str(), in.contaminant_path.c_str())))
             return {kMsgDestinationIsSource, RunInput::Destination};
     }
     return {};
@@ -235,13 +229,8 @@ std::string control_file_text(const RunInputs &in) {
         return text_line(in.v1_path) + text_line(in.weather_path) +
                text_line(in.contaminant_path) + text_line(in.description);
 
-    std::string source, word;
-    switch (in.type) {
-    case ConversionType::Template: source = in.weather_path; word = "TEMPLATE"; break;
-    case ConversionType::Tmy2: source = in.tmy2_path; word = "TMY2"; break;
-    default: source = in.epw_path; word = "E/E"; break;
-    }
-    std::string text = text_line(in.description) + text_line(source) + text_line(word) +
+    const char *word = source_format(window_format(in.type)->type).word;
+    std::string text = text_line(in.description) + text_line(stored_source(in)) + text_line(word) +
                        text_line(in.destination_box) + pair_line(in.start_date, in.end_date) +
                        numeric_line(in.first_day_index + 1) +
                        numeric_line(static_cast<int>(in.special_days.size()));

@@ -1,6 +1,7 @@
-// WeatherRules - what the window decides without any window: the month tables and
-// the calendar grid, date texts, the list of special days, the first line of a source
-// file, the species path, the checks of a run's inputs and the control-file text.
+// WeatherRules - what the window decides without any window: the conversion types and
+// the window's table of source formats, the month tables and the calendar grid, date
+// texts, the list of special days, the first line of a source file, the species path,
+// the checks of a run's inputs and the control-file text.
 //
 // Plain C++ without Qt and without state of its own; the window copies its controls
 // into these types and calls these routines, and the tests call them directly.  Texts
@@ -11,6 +12,9 @@
 #include <array>
 #include <string>
 #include <vector>
+
+#include "Calendar.h"
+#include "SourceFormat.h"
 
 // Caption of the message boxes and start of the main window's caption.
 constexpr const char *kAppTitle = "Weather";
@@ -53,21 +57,6 @@ std::string version_text(int major, int minor, int revision);
 // The main window's caption, "Weather v" followed by version_text.
 std::string window_caption(int major, int minor, int revision);
 
-// ---- Conversion types -----------------------------------------------------------
-
-enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
-
-// What selecting a type enables, and the help topic it sets.
-struct TypeControls {
-    bool source;     // source frame, box and "Browse"
-    bool dates;      // date, daylight-saving and special-day controls
-    int help_topic;  // topic number of the main window and the log viewer
-};
-TypeControls type_controls(ConversionType type);
-
-// Filter of the source dialog for `type` ("" for Template, which has no source).
-const char *source_filter(ConversionType type);
-
 // ---- Help -------------------------------------------------------------------------
 
 // Help topics: the contents, one per conversion type, and messages with missing values.
@@ -81,6 +70,46 @@ constexpr int kHelpMessages = 600;
 // The help page of `topic`, a file name of the help resources; the contents for topic
 // 0 (none) and for any number without a page.
 const char *help_page(int topic);
+
+// ---- Conversion types -----------------------------------------------------------
+
+// The window's choices: the upgrade, which renval runs, and one per source format of
+// tolvex.
+enum class ConversionType { V1Upgrade, Tmy2, Epw, Template };
+
+// The window's row of each source format that tolvex converts, keyed by the type of
+// common/SourceFormat.h, whose row gives the control-file type word and whether the
+// format reads a source.  A new format is a row there, a row here and the choice that
+// selects it.
+struct WindowFormat {
+    SourceType type;
+    ConversionType option;  // the choice that selects it
+    const char *filter;     // of the source dialog, "" for a format without a source
+    int help_topic;
+    const char *help_page;  // file name of the help resources
+};
+inline constexpr WindowFormat kWindowFormats[] = {
+    {SourceType::Tmy2, ConversionType::Tmy2, "TMY2 Files (*.tm2)|*.tm2", kHelpTmy2, "tmy2.html"},
+    {SourceType::Ee, ConversionType::Epw, "EPW Files (*.epw)|*.epw", kHelpEe, "ee.html"},
+    {SourceType::Template, ConversionType::Template, "", kHelpTemplate, "template.html"},
+};
+
+// The row that `type` selects; null for the upgrade, which converts no source format.
+const WindowFormat *window_format(ConversionType type);
+
+// What selecting a type enables, and the help topic it sets.
+struct TypeControls {
+    bool source;     // source frame, box and "Browse"
+    bool dates;      // date, daylight-saving and special-day controls
+    int help_topic;  // topic number of the main window and the log viewer
+};
+// The upgrade enables the source alone; a source format its source when it reads one,
+// and the dates, which every tolvex run needs.
+TypeControls type_controls(ConversionType type);
+
+// Filter of the source dialog for `type`: the weather files for the upgrade, else its
+// format's ("" for Template, which has no source).
+const char *source_filter(ConversionType type);
 
 // ---- Source and destination files -----------------------------------------------
 
@@ -113,18 +142,19 @@ std::string with_weather_extension(const std::string &path);
 
 // ---- Calendar ---------------------------------------------------------------------
 
-constexpr int kMonths = 12;
+constexpr int kMonths = calendar::kMonths;
 constexpr int kWeekdays = 7;     // columns of the grid, Sunday first
 constexpr int kDayButtons = 37;  // cells of the grid: five full rows and two more
 
-// The two constant tables of the 365-day year (no 29 February).
+// The two constant tables of the 365-day year (no 29 February), as the calendar grid
+// reads them.
 struct MonthTables {
     int MonthDays[kMonths];                    // days of each month, January first
     int MonthStartTable[kMonths][kWeekdays];   // [month - 1][weekday of 1 January,
                                                // 0 = Sunday]: weekday of the month's
                                                // first day, 1 = Sunday .. 7 = Saturday
 };
-// Fill MonthDays; then MonthStartTable, which is derived from MonthDays.
+// Fill MonthDays and MonthStartTable from the common calendar (Calendar.h).
 void init_month_days(MonthTables &t);
 void init_month_starts(MonthTables &t);
 
@@ -142,7 +172,8 @@ int previous_month(int month);
 // "m/d" in plain decimal, without leading zeros and without any range check (2/31).
 std::string date_text(int month, int day);
 
-// True when `day` of `month` exists in the 365-day year (no 29 February).
+// True when `day` of `month` exists in the 365-day year (no 29 February):
+// calendar::is_date.
 bool is_real_day(int month, int day);
 // True when `text` is five characters "mm/dd" of two digits each that name a real day
 // (13/45, 02/31 and 00/10 do not).
@@ -195,8 +226,9 @@ struct RunCheck {
 // Dates are checked for completeness first (all four boxes), then for being real days
 // of the year, start, end and the daylight-saving dates in this order; a start date
 // after the end date is a period over the year's end, not an error.  A source box of
-// blanks alone counts as empty.  The destination is the source when both paths name one
-// existing file (also through links); for the upgrade the species file counts too.
+// blanks alone counts as empty.  The destination is the source when same_file (Paths.h)
+// says so: one existing file however named, or one name in one folder for two files not
+// there yet; for the upgrade the species file counts too.
 RunCheck check_run_inputs(const RunInputs &in);
 
 // ---- The converter's log -------------------------------------------------------------
@@ -215,5 +247,5 @@ std::string first_problem(const std::string &log);
 std::string failure_message(const std::string &log);
 
 // The control file for `in`, every line ended by CR LF: the four-line upgrade variant,
-// or the converter variant with the type word "TEMPLATE", "TMY2" or "E/E".
+// or the converter variant with the type word of the format (kSourceFormats).
 std::string control_file_text(const RunInputs &in);

@@ -28,6 +28,7 @@
 
 #include "Dialogs.h"
 #include "Twips.h"
+#include "ViewerRules.h"
 
 namespace {
 
@@ -521,17 +522,20 @@ void WeatherViewer::placeView(qint64 anchor) {
 }
 
 // Shows the slice of every series that falls in view, with its value axis fitted to
-// the slice and time labels that suit the zoom.
+// the slice and time labels that suit the span in view (ViewerRules).
 void WeatherViewer::drawCharts() {
     int lowest = -1;
     for (int c = 0; c < kCharts; ++c)
         if (chkChart[c]->isChecked()) lowest = c;
+    const std::vector<TimeLabel> labels =
+        time_labels(viewStart_ - baseMs_, viewEnd_ - baseMs_, file_.start_day,
+                    static_cast<int>(file_.days.size()));
 
     for (int c = 0; c < kCharts; ++c) {
         PanelSeries &ps = panels_[c];
         if (!chkChart[c]->isChecked()) continue;
-        double lo = 0, hi = 0;
-        bool any = false;
+        const Chart chart = static_cast<Chart>(c);
+        ValueRange values;
         // Pixel columns of the plot, at least those of a wide screen, so that a window
         // made larger later still gets a column of points for each pixel.
         const int columns = std::max(kThinColumns, static_cast<int>(picChart[c]->chart()->plotArea().width()));
@@ -545,71 +549,29 @@ void WeatherViewer::drawCharts() {
             if (from != all.begin()) --from;
             if (to != all.end()) ++to;
             QList<QPointF> slice(from, to);
-            for (const QPointF &p : slice) {
-                lo = any ? std::min(lo, p.y()) : p.y();
-                hi = any ? std::max(hi, p.y()) : p.y();
-                any = true;
-            }
+            for (const QPointF &p : slice) values.add(p.y());
             // The rain and snow marks are few and must keep their shape.
-            if (static_cast<Chart>(c) != Chart::RainSnow)
-                slice = thinned(slice, viewStart_, viewEnd_, columns);
+            if (chart != Chart::RainSnow) slice = thinned(slice, viewStart_, viewEnd_, columns);
             ps.series[s]->replace(slice);
         }
-        const ChartInfo &info = kChartInfo[c];
-        QString unit = QString::fromUtf8(info.unit);
-        if (unit == QLatin1String("K") && celsius_) unit = QStringLiteral("\u00b0C");
-        if (static_cast<Chart>(c) == Chart::RainSnow) {
-            ps.y->setRange(-1.2, 1.2);
+        const ValueAxis axis = chart == Chart::RainSnow        ? kMarksAxis
+                               : chart == Chart::WindDirection ? kCompassAxis
+                                                               : fitted_axis(values);
+        ps.y->setRange(axis.from, axis.to);
+        ps.y->setTickCount(axis.ticks);
+        if (chart == Chart::RainSnow) {
             ps.y->setLabelsVisible(false);
-            ps.y->setTickCount(3);
             ps.y->setTitleVisible(false);  // the legend names the marks
-        } else if (static_cast<Chart>(c) == Chart::WindDirection) {
-            ps.y->setRange(0, 360);
-            ps.y->setTickCount(5);
-            ps.y->setTitleText(tr("%1 [%2]").arg(QString::fromLatin1(info.axis), unit));
         } else {
-            if (!any) lo = 0, hi = 1;
-            if (hi - lo < 1e-6) lo -= 0.5, hi += 0.5;
-            // Four equal steps of 1, 2, 2.5 or 5 times a power of ten that hold the values.
-            const double raw = (hi - lo) / 4;
-            const double power = std::pow(10.0, std::floor(std::log10(raw)));
-            double step = power;
-            for (double f : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-                step = f * power;
-                if (std::floor(lo / step) * step + 4 * step >= hi) break;
-            }
-            const double from = std::floor(lo / step) * step;
-            ps.y->setRange(from, from + 4 * step);
-            ps.y->setTickCount(5);
-            ps.y->setTitleText(tr("%1 [%2]").arg(QString::fromLatin1(info.axis), unit));
+            QString unit = QString::fromUtf8(kChartInfo[c].unit);
+            if (unit == QLatin1String("K") && celsius_) unit = QStringLiteral("\u00b0C");
+            ps.y->setTitleText(tr("%1 [%2]").arg(QString::fromLatin1(kChartInfo[c].axis), unit));
         }
 
-        // Time labels: months over the period, every seventh day within a month, each
-        // day within a week, every third hour within a day.
         QCategoryAxis *x = ps.x;
         for (const QString &label : x->categoriesLabels()) x->remove(label);
-        const qint64 span = viewEnd_ - viewStart_;
-        const int firstDay = static_cast<int>((viewStart_ - baseMs_) / kMsPerDay);
-        const int lastDay = static_cast<int>((viewEnd_ - baseMs_) / kMsPerDay);
-        for (int d = std::max(firstDay, 0); d <= lastDay && d <= static_cast<int>(file_.days.size()); ++d) {
-            const qint64 midnight = baseMs_ + d * kMsPerDay;
-            const int doy = (file_.start_day - 1 + d) % kWthDaysInYear + 1;
-            const QString date = QString::fromStdString(wth_date_text(doy));
-            if (span > 40 * kMsPerDay) {
-                if (wth_mday(doy) == 1 && midnight >= viewStart_)
-                    x->append(QString::fromLatin1(month_name(wth_month(doy))), midnight);
-            } else if (span > 8 * kMsPerDay) {
-                if ((wth_mday(doy) - 1) % 7 == 0 && midnight >= viewStart_) x->append(date, midnight);
-            } else if (span > kMsPerDay) {
-                if (midnight >= viewStart_) x->append(date, midnight);
-            } else {
-                for (int h = 0; h <= 24; h += 3) {
-                    const qint64 at = midnight + h * kMsPerHour;
-                    if (at < viewStart_ || at > viewEnd_) continue;
-                    x->append(QStringLiteral("%1 %2:00").arg(date).arg(h, 2, 10, QLatin1Char('0')), at);
-                }
-            }
-        }
+        for (const TimeLabel &label : labels)
+            x->append(QString::fromStdString(label.text), baseMs_ + label.at);
         x->setStartValue(viewStart_);
         x->setRange(viewStart_, viewEnd_);
         x->setLabelsVisible(c == lowest);

@@ -120,6 +120,8 @@ TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
         {"same through a link", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = link; },
          kMsgDestinationIsSource},
         {"not there yet", [](RunInputs &in) { in.tmy2_path = existing; in.destination_box = existing + "x"; }, nullptr},
+        {"one name, neither there", [](RunInputs &in) { in.tmy2_path = in.destination_box = existing + "x"; },
+         kMsgDestinationIsSource},
         {"upgrade species file", [](RunInputs &in) {
              in.type = T::V1Upgrade; in.v1_path = existing; in.contaminant_path = link; }, kMsgDestinationIsSource},
         {"template writes its own", [](RunInputs &in) {
@@ -148,6 +150,11 @@ TEST(WindowRules, ControlFileTextHasOneValueALineEndedByCrLf) {
     EXPECT_EQ(control_file_text(in), "Boulder\r\n/d/in.tm2\r\nTMY2\r\n/d/out.wth\r\n01/01 12/31\r\n"
                                      " 7 \r\n 2 \r\n7/4 9\r\n12/25 8\r\n04/07 10/27\r\n");
     in = tmy2_run();
+    in.type = ConversionType::Epw;
+    in.epw_path = "/d/in.epw";
+    const std::string ee = "Boulder\r\n/d/in.epw\r\nE/E\r\n/d/out.wth\r\n";
+    EXPECT_EQ(control_file_text(in).substr(0, ee.size()), ee);
+    in = tmy2_run();
     in.type = ConversionType::Template;
     in.description = "";
     EXPECT_EQ(control_file_text(in), "\r\n/d/out.wth\r\nTEMPLATE\r\n/d/out.wth\r\n01/01 12/31\r\n"
@@ -156,6 +163,17 @@ TEST(WindowRules, ControlFileTextHasOneValueALineEndedByCrLf) {
     in.v1_path = "/d/old.wth";
     in.contaminant_path = "/d/out.ctm";
     EXPECT_EQ(control_file_text(in), "/d/old.wth\r\n/d/out.wth\r\n/d/out.ctm\r\n\r\n");
+}
+
+// Each format of common/SourceFormat.h is chosen by one conversion type of its own.
+TEST(WindowRules, EachSourceFormatHasOneWindowRow) {
+    for (const SourceFormat &f : kSourceFormats) {
+        int rows = 0;
+        for (const WindowFormat &w : kWindowFormats)
+            rows += w.type == f.type && w.option != ConversionType::V1Upgrade &&
+                    window_format(w.option) == &w;
+        EXPECT_EQ(rows, 1) << f.word;
+    }
 }
 
 TEST(WindowRules, AFailureNamesTheFirstErrorOrFatalOfTheLog) {

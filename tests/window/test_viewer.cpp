@@ -13,12 +13,11 @@
 #include <QValueAxis>
 #include <cmath>
 
+#include "Calendar.h"
 #include "WeatherViewer.h"
 #include "WindowFixture.h"
 
 namespace {
-
-constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 // A whole year as tolvex writes it, from 1/1 (a Sunday) to 12/31, with values that
 // change by the hour and the season; rain every 7th hour, snow in winter.
@@ -27,7 +26,7 @@ QByteArray year_file() {
                      "12/31\t!end-of-file date\r\n!Date\tDofW\tDtype\tDST\tTgrnd [K]\r\n";
     QList<QByteArray> dates;
     for (int m = 1, doy = 0; m <= 12; ++m)
-        for (int d = 1; d <= kMonthDays[m - 1]; ++d, ++doy) {
+        for (int d = 1; d <= calendar::month_days(m); ++d, ++doy) {
             dates << QByteArray::number(m) + "/" + QByteArray::number(d);
             const int dtype = dates.last() == "7/4" ? 8 : doy % 7 + 1;
             out += dates.last() + "\t" + QByteArray::number(doy % 7 + 1) + "\t" + QByteArray::number(dtype) +
