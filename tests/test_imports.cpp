@@ -75,7 +75,9 @@ TEST(Imports, LineEndsAndLocaleOfTheRunDoNotChangeTheOutput) {
         std::replace(text.begin(), text.end(), '\n', '\r');
         write_file(dir / name, text);
     }
-    const bool german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", 0) != 0;
+    const locale_t de_locale = newlocale(LC_ALL_MASK, "de_DE.UTF-8", 0);
+    const bool german = de_locale != 0;
+    if (german) freelocale(de_locale);
     for (const char *dates : {"1/1 12/31", "7/1 7/2"}) {
         for (bool epw : {false, true}) {
             const char *type = epw ? "E/E" : "TMY2";
