@@ -11,15 +11,16 @@
 #include <cstdint>
 #include <string>
 
-// The path of `name` in the scratch folder, which is created at the first call and
-// removed when the process exits normally.
+// The path of `name` in the scratch folder, which is created at the first call (in
+// /dev/shm where it may be written, else in $TMPDIR or /tmp) and removed when the
+// process exits normally.
 std::string scratch_path(const char *name);
 
 // Writes `size` bytes of `data` to the scratch file `name`; returns its path.
 std::string write_scratch(const char *name, const uint8_t *data, size_t size);
 
-// Runs `body` as one run of a converter: a log on /dev/null, the error count reset,
-// the message mode, floating-point traps and SIGFPE handler of msg_setup(0), and
+// Runs `body` as one run of a converter: a log that keeps nothing, the error count
+// reset, the message mode, floating-point traps and SIGFPE handler of msg_setup(0), and
 // fuzz_abort_target set, so that a FATAL (a trap's included) ends only `body`.
 // Afterwards the traps are off again, the harness's SIGFPE handler is back, and
 // `reset` closes and frees what the run left behind, as the end of the process would.

@@ -39,7 +39,10 @@ void fuzz_renval(const char *control, const char *old_path) {
     }
     the_control = control;
     the_old = old_path;
-    remove(the_new.c_str());
-    remove(the_species.c_str());
-    if (run_converter(convert, reset) == 0) check_output(the_new);
+    // Only a run that succeeds leaves the new files; each run starts without them.
+    if (run_converter(convert, reset) == 0) {
+        check_output(the_new);
+        remove(the_new.c_str());
+        remove(the_species.c_str());
+    }
 }

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh clang-14 libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-10}
-targets=(tolvex_control tmy2 ee renval_control weather10)
+targets=(tolvex_control tmy2 ee renval_control weather10 wth)
 
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DWEATHER_FUZZ=ON -DWEATHER_BUILD_TESTS=OFF \
   -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
