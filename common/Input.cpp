@@ -9,23 +9,29 @@
 #include <cstring>
 #include <initializer_list>
 #include <sys/stat.h>
+#include <vector>
 
 #include "Config.h"
 #include "Dates.h"
 #include "FaultSeam.h"
 #include "Numbers.h"
 
-// The open inputs, newest first: released by the fuzz build after a FATAL.
-static Input *open_inputs = nullptr;
+// The stream and text of every open input, kept apart from the inputs themselves
+// (which live in their readers' frames): the fuzz build releases them after a FATAL
+// has left those frames.
+struct OpenText {
+    FILE *file;
+    char *data;
+};
+static std::vector<OpenText> open_texts;
 
-static void unlist(Input &in) {
-    for (Input **p = &open_inputs; *p; p = &(*p)->next_open) {
-        if (*p == &in) {
-            *p = in.next_open;
-            break;
+static void forget_text(const FILE *file) {
+    for (size_t i = 0; i < open_texts.size(); ++i) {
+        if (open_texts[i].file == file) {
+            open_texts.erase(open_texts.begin() + (long)i);
+            return;
         }
     }
-    in.next_open = nullptr;
 }
 
 // Echoes the bytes read since the last echo into the log.  Called before anything
@@ -109,10 +115,9 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
         if (how == OPEN_ERROR) report_msg(ERROR, unit, line, " Could not open file: ", path, "");
         return false;
     }
-    in.next_open = open_inputs;
-    open_inputs = &in;
     unload(in);
     in.data = read_whole(in.file, &in.size);
+    open_texts.push_back({in.file, in.data});
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
     // A read that fails must not pass for the end of the file.
     if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
@@ -126,7 +131,7 @@ void input_close(Input &in) {
     echo_pending(in);
     if (log_pending.source == &in) log_pending = {};
     unload(in);
-    unlist(in);
+    forget_text(in.file);
     FILE *f = in.file;
     in.file = nullptr;
     if (!f || fclose(f) != 0) MSG_FATAL("Problem while closing _UNXT");
@@ -458,12 +463,11 @@ bool field_float(Input &in, TokenMode mode, float *value) {
 
 #ifdef WEATHER_FUZZ_SEAM
 void fuzz_inputs_reset() {
-    while (Input *in = open_inputs) {
-        if (log_pending.source == in) log_pending = {};
-        unload(*in);
-        unlist(*in);
-        fclose(in->file);
-        in->file = nullptr;
+    log_pending = {};
+    for (const OpenText &t : open_texts) {
+        free(t.data);
+        fclose(t.file);
     }
+    open_texts.clear();
 }
 #endif

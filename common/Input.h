@@ -6,8 +6,8 @@
 // once (the conversion and an index of the same file) and a fresh one starts clean.
 // The input of a run that echoes (tolvex) copies every character it consumes into the
 // log; it registers itself with Config's log_pending so that the log keeps the order
-// of events.  Process-wide state: only the list of open inputs, which the fuzz build
-// releases after a FATAL.
+// of events.  Process-wide state: only the streams and texts of the open inputs, which
+// the fuzz build releases after a FATAL.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +46,6 @@ struct Input {
     bool cut_long_fields = false;  // a field too long for its buffer is cut (see next_field)
     bool field_cut = false;        // set when a field was cut; never cleared by the reader
     char token[kTokenSize] = {}; // the typed readers' buffer: the last token or field read
-    Input *next_open = nullptr;  // the list of open inputs
 
     Input() = default;
     Input(const Input &) = delete;

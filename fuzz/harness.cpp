@@ -120,6 +120,6 @@ void check_output(const std::string &path) {
 bool day_range(const uint8_t *data, size_t size, DayRange *range) {
     if (size < kDayBytes) return false;
     range->start = ((data[0] << 8) | data[1]) % 365 + 1;
-    range->end = ((data[2] << 8) | data[3]) % 365 + 1;
+    range->end = (range->start - 1 + ((data[2] << 8) | data[3]) % kImportDays) % 365 + 1;
     return true;
 }

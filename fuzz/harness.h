@@ -34,10 +34,14 @@ int run_converter(void (*body)(), void (*reset)());
 void check_output(const std::string &path);
 
 // The first and last day (1..365) of an import, taken from the first four bytes of the
-// input (two big-endian 16-bit numbers, each modulo 365, plus 1).  Returns false when
-// the input is shorter than that.
+// input: two big-endian 16-bit numbers, the first day modulo 365 plus 1, the number of
+// days after it modulo kImportDays.  Every day is converted by the same code, and a
+// range from the last days of December runs over the year's end, so a few days reach
+// every path at a fraction of a year's cost.  Returns false when the input is shorter
+// than four bytes.
 struct DayRange {
     int start, end;
 };
 constexpr size_t kDayBytes = 4;
+constexpr int kImportDays = 3;  // days an import converts at most
 bool day_range(const uint8_t *data, size_t size, DayRange *range);

@@ -11,24 +11,28 @@
 #include "Producers.h"
 #include "harness.h"
 
-static int (*the_producer)(const ConversionSettings &, FILE *);
+static Producer the_producer;
+// The run's missing-value index: outside the producer's frame, so that a FATAL strands
+// none of its storage; emptied after every run.
+static Gaps gaps;
 static ConversionSettings settings;
 
 static void convert() {
     FILE *dest = open_weather_file(settings);
-    the_producer(settings, dest);
+    the_producer(settings, dest, gaps);
     out_close(dest);
     out_commit();
 }
 
 static void reset() {
+    gaps = Gaps{};
     fuzz_wfile_reset();
     fuzz_inputs_reset();
     fuzz_heap_reset();
 }
 
 void fuzz_import(const uint8_t *data, size_t size,
-                 int (*producer)(const ConversionSettings &, FILE *)) {
+                 Producer producer) {
     DayRange days;
     if (!day_range(data, size, &days)) return;
     std::string source = write_scratch("source", data + kDayBytes, size - kDayBytes);

@@ -9,7 +9,7 @@
 // Converts the source in `data` with `producer` (import_tmy2 or import_ee) into a
 // scratch file, after the head and day section of a calendar starting on a Sunday;
 // a successful conversion is checked with check_output.
-#include "Settings.h"
+#include "Producers.h"
 
 void fuzz_import(const uint8_t *data, size_t size,
-                 int (*producer)(const ConversionSettings &, FILE *));
+                 Producer producer);

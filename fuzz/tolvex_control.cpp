@@ -25,7 +25,8 @@ static void convert() {
     if (days > kWrittenDays)
         settings.end_day = (settings.start_day + kWrittenDays - 2) % kDaysInYear + 1;
     FILE *dest = open_weather_file(settings);
-    make_template(settings, dest);
+    Gaps unused;  // a template has no source
+    make_template(settings, dest, unused);
     out_close(dest);
     out_commit();
 }

@@ -22,7 +22,7 @@ struct EeImport {
     Input in;      // the source, echoed into the log
     long next;     // record number (0 = the first after the header) of the next record read
     float N;       // last valid total sky cover, fraction; 0 until one is read
-    Gaps gaps;
+    Gaps &gaps;    // the caller's
 };
 
 static bool is_leap_day(int month, int mday) { return month == 2 && mday == 29; }
@@ -171,10 +171,9 @@ static void restart_ee(EeImport &ee) {
 // " Could not open file: ", " End-of-File encountered" (the search reached the end),
 // "Run terminated because of input errors" (a field that is not a number, an invalid
 // record date, a file that ends too early).  Returns 0.
-int import_ee(const ConversionSettings &settings, FILE *dest) {
-    EeImport ee;
-    ee.N = 0;
-    ee.next = 0;
+int import_ee(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
+    gaps = Gaps{};
+    EeImport ee{{}, 0, 0, gaps};
     ee.gaps.format = &source_format(SourceType::Ee);
     const char *path = settings.source_path;
     ee.gaps.index = [path](std::vector<RecordValues> &records) { index_ee(path, records); };

@@ -35,7 +35,7 @@ struct Tmy2Import {
     long length;  // bytes per record, line end included
     long next;    // record number (0 = 1/1 hour 1) of the next record read
     float N;      // last valid total sky cover, fraction; 0 until one is read
-    Gaps gaps;
+    Gaps &gaps;   // the caller's
 };
 
 // The length of the line end at the cursor (line_end_length), 0 at the end.
@@ -217,9 +217,9 @@ static void seek_tmy2_record(Tmy2Import &tmy2, long index) {
 // " Failed to open ", "Buffer overflow: " (a header line longer than 255 characters),
 // " Wrong file format" (second record not 1/1 hour 2), " End-of-File encountered",
 // "Run terminated because of input errors".  Returns 0.
-int import_tmy2(const ConversionSettings &settings, FILE *dest) {
-    Tmy2Import tmy2;
-    tmy2.N = 0;
+int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
+    gaps = Gaps{};
+    Tmy2Import tmy2{{}, {}, 0, 0, 0, 0, gaps};
     tmy2.gaps.format = &source_format(SourceType::Tmy2);
     tmy2.gaps.index = [&tmy2](std::vector<RecordValues> &records) { index_tmy2(tmy2, records); };
     if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))

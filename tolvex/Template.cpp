@@ -6,7 +6,7 @@
 
 // Date and time of every time point from start_day 00:00:00 to end_day 24:00:00,
 // without values, for the user to fill in.
-int make_template(const ConversionSettings &settings, FILE *dest) {
+int make_template(const ConversionSettings &settings, FILE *dest, Gaps &) {
     wth_write_time(dest, settings.start_day, 0);
     for (int d = settings.start_day;; d = next_day(d)) {
         for (int h = 1; h <= kHoursPerDay; ++h) wth_write_time(dest, d, h * kSecondsPerHour);

@@ -123,7 +123,8 @@ int tolvex_main(const char *argv0, const CommandLine &line) {
     FILE *dest = open_weather_file(settings);
     const SourceFormat *format = find_source_format(settings.file_type);
     if (!format) MSG_FATAL("Unrecognized file type: ", settings.file_type);
-    producer_of(format->type)(settings, dest);
+    Gaps gaps;
+    producer_of(format->type)(settings, dest, gaps);
     out_close(dest);
     fprintf(log_file, "Finished %s\n", settings.dest_path);
 

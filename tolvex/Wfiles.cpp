@@ -77,28 +77,54 @@ void check_place(int month, int mday, int hour, int day, int seconds) {
 // For every record and field, the record whose value replaces a missing one: the
 // nearest earlier valid one, else the nearest later one (of the same hour for the
 // radiations).  One pass each way, keyed by hour where the rule asks for it.
+namespace {
+
+// The last valid record seen for each key (an hour, or 0 for every record): an array
+// for the hours of real files, a map for any other number a file may hold.
+class LastValid {
+public:
+    long find(int key) const {
+        if (key >= 0 && key < kHours) return hours_[key];
+        auto it = other_.find(key);
+        return it == other_.end() ? -1 : it->second;
+    }
+    void set(int key, long record) {
+        if (key >= 0 && key < kHours) {
+            hours_[key] = record;
+        } else {
+            other_[key] = record;
+        }
+    }
+
+private:
+    static constexpr int kHours = 32;
+    long hours_[kHours] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::map<int, long> other_;
+};
+
+}  // namespace
+
 static void find_substitutes(Gaps &gaps) {
     const long n = (long)gaps.records.size();
     for (int f = 0; f < kGapFields; ++f) {
         std::vector<long> &sub = gaps.substitute[f];
         sub.assign(n, -1);
         const bool by_hour = kGapFieldRules[f].same_hour;
-        std::map<int, long> last;  // hour (or 0) -> last valid record seen
         auto key = [&](long k) { return by_hour ? gaps.records[k].hour : 0; };
         auto valid = [&](long k) {
             return gaps.records[k].usable &&
                    !is_missing_value(*gaps.format, f, gaps.records[k].v[f]);
         };
+        LastValid before;
         for (long k = 0; k < n; ++k) {
-            auto it = last.find(key(k));
-            if (it != last.end()) sub[k] = it->second;
-            if (valid(k)) last[key(k)] = k;
+            sub[k] = before.find(key(k));
+            if (valid(k)) before.set(key(k), k);
         }
-        last.clear();
+        LastValid after;
         for (long k = n - 1; k >= 0; --k) {
-            auto it = last.find(key(k));
-            if (sub[k] < 0 && it != last.end()) sub[k] = it->second;
-            if (valid(k)) last[key(k)] = k;
+            if (sub[k] < 0) sub[k] = after.find(key(k));
+            if (valid(k)) after.set(key(k), k);
         }
     }
 }
