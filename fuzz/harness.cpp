@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <ftw.h>
+#include <map>
 #include <unistd.h>
 
 #include "Config.h"
@@ -41,10 +42,22 @@ std::string scratch_path(const char *name) {
 }
 
 std::string write_scratch(const char *name, const uint8_t *data, size_t size) {
+    // Each file stays open from one input to the next, which is written over the last
+    // in place and cut to its length: emptying it first would free and allocate every
+    // page of it for every input.
+    static std::map<std::string, int> open_files;  // name -> descriptor
     std::string path = scratch_path(name);
-    // One write, without a stream: the input is written once for every run.
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0 || write(fd, data, size) != (ssize_t)size || close(fd) != 0) {
+    auto file = open_files.find(name);
+    if (file == open_files.end()) {
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            perror("weather fuzz harness: cannot create the input file");
+            abort();
+        }
+        file = open_files.emplace(name, fd).first;
+    }
+    if (pwrite(file->second, data, size, 0) != (ssize_t)size ||
+        ftruncate(file->second, (off_t)size) != 0) {
         perror("weather fuzz harness: cannot write the input file");
         abort();
     }
