@@ -30,16 +30,6 @@ static void check_csv(const std::string &csv, size_t rows) {
     if (lines != rows + 1) abort();
 }
 
-// Whether the summary can print every number of `file`.  summary_number formats into
-// 64 characters: a humidity ratio (a double) of 1e59 g/kg or more in size may come out
-// as the 64 bytes the buffer happened to hold (fuzz/findings/wth/).  Such files are
-// summed up, but their CSV is not checked until the summary prints them.
-static bool summary_prints(const WthFile &file) {
-    for (const WthPoint &p : file.points)
-        if (p.hr >= 1e59 || p.hr <= -1e59) return false;
-    return true;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     WthFile file;
     std::string error;
@@ -57,9 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     if (points != file.points.size()) abort();  // every time point counts once
     const std::string kelvin = summary_csv(rows, false), celsius = summary_csv(rows, true);
-    if (summary_prints(file)) {
-        check_csv(kelvin, rows.size());
-        check_csv(celsius, rows.size());
-    }
+    check_csv(kelvin, rows.size());
+    check_csv(celsius, rows.size());
     return 0;
 }

@@ -81,9 +81,12 @@ std::vector<MonthStats> monthly_summary(const WthFile &file) {
 }
 
 std::string summary_number(double value, Quantity q) {
-    char text[64];
+    // Room for any double in fixed notation: 309 digits before the point, a sign, the
+    // point and the decimals.
+    char text[320];
     const int decimals = q == Quantity::Hr ? 3 : 2;
     const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc()) return "";
     std::string out(text, r.ptr);
     return out == "-0.00" || out == "-0.000" ? out.substr(1) : out;
 }

@@ -146,3 +146,17 @@ TEST(ViewerRules, TheSummaryCsvInKelvinAndInCelsius) {
     for (const auto &row : rows)
         EXPECT_EQ(summary_csv(summary, row.celsius), row.text) << row.celsius;
 }
+
+// Every double prints whole, however large (the reader takes any finite humidity
+// ratio), and as printf prints it.
+TEST(ViewerRules, SummaryNumbersOfAnySize) {
+    const struct { double value; Quantity q; const char *format; } rows[] = {
+        {2.1665, Quantity::Hr, "%.3f"}, {-0.25, Quantity::Ta, "%.2f"}, {1e70, Quantity::Hr, "%.3f"},
+        {-1.7976931348623157e308, Quantity::Hr, "%.3f"}, {1e300, Quantity::Pb, "%.2f"}};
+    for (const auto &row : rows) {
+        char want[400];
+        snprintf(want, sizeof want, row.format, row.value);
+        EXPECT_EQ(summary_number(row.value, row.q), want) << row.value;
+    }
+    EXPECT_EQ(summary_number(-0.001, Quantity::Ta), "0.00");
+}
