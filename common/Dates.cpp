@@ -14,7 +14,8 @@ const char *day_to_date(int day) {
     static char text[32];
     if (variant::kCheckDayNumbers && (day < 1 || day > 365))
         MSG(ERROR, "invalid day number: ", int_text(day));
-    snprintf(text, sizeof text, "%d/%d", calendar::month_of(day), calendar::day_of_month(day));
+    const int month = calendar::month_of(day);
+    snprintf(text, sizeof text, "%d/%d", month, day - calendar::days_before(month));
     return text;
 }
 
