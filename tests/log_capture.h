@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Config.h"
+#include "Input.h"
 
 // Everything written to `f` so far.
 inline std::string text_of(FILE *f) {
@@ -48,3 +49,11 @@ public:
         return s;
     }
 };
+
+// The value that a typed reader (read_int, field_float, ...) gives, whatever its result.
+template <typename T>
+T value_of(bool (*reader)(Input &, TokenMode, T *), Input &in, TokenMode mode) {
+    T v = -1;
+    reader(in, mode, &v);
+    return v;
+}

@@ -30,16 +30,8 @@ protected:
         return f ? "[" + std::string(f) + "]" : "(none)";
     }
     // The typed field readers' values, whatever their result.
-    int int_of(TokenMode mode) {
-        int v = -1;
-        field_int(in, mode, &v);
-        return v;
-    }
-    float float_of(TokenMode mode) {
-        float v = -1;
-        field_float(in, mode, &v);
-        return v;
-    }
+    int int_of(TokenMode mode) { return value_of(field_int, in, mode); }
+    float float_of(TokenMode mode) { return value_of(field_float, in, mode); }
     std::string logged() { return log.text(); }
 };
 

@@ -40,21 +40,9 @@ protected:
         return t ? t : "(none)";
     }
     // The typed readers' values, whatever their result.
-    int int_of(TokenMode mode) {
-        int v = -1;
-        read_int(in, mode, &v);
-        return v;
-    }
-    float float_of(TokenMode mode) {
-        float v = -1;
-        read_float(in, mode, &v);
-        return v;
-    }
-    long long_of(TokenMode mode) {
-        long v = -1;
-        read_long(in, mode, &v);
-        return v;
-    }
+    int int_of(TokenMode mode) { return value_of(read_int, in, mode); }
+    float float_of(TokenMode mode) { return value_of(read_float, in, mode); }
+    long long_of(TokenMode mode) { return value_of(read_long, in, mode); }
     // The log so far, the library's source lines shown as "#".
     std::string logged() { return masked_lines(log.text()); }
 };
