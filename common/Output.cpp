@@ -6,14 +6,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "Config.h"
 #include "FaultSeam.h"
+#include "Journal.h"
 #include "Paths.h"
 
 namespace {
@@ -24,9 +23,12 @@ struct Output {
     State state;
     FILE *f;        // while Open
     bool in_place;  // written directly: no temporary file, nothing to commit
-    int lock_fd;    // holds the temporary file's lock until it is renamed or removed
     char dest[PATH_MAX];    // the destination as given, for messages
-    char target[PATH_MAX];  // the file replaced: the destination with its links followed
+    char target[PATH_MAX];  // the file replaced: the destination with its links followed,
+                            // as an absolute path
+    char temp[PATH_MAX];    // the temporary file, beside the target
+    dev_t dev;              // and its identity, which the rename keeps
+    ino_t ino;
 };
 
 constexpr int kMaxOutputs = 4;
@@ -36,11 +38,6 @@ Output outputs[kMaxOutputs];
 // calls rather than in hundreds of 4 KB ones.
 constexpr size_t kStreamBuffer = 1 << 16;  // bytes
 static char stream_buffers[kMaxOutputs][kStreamBuffer];
-
-// The temporary files' paths, apart from the table: the signal handler reads only these
-// and the flags that say which hold a file of this run.
-char temp_path[kMaxOutputs][PATH_MAX];
-volatile sig_atomic_t temp_armed[kMaxOutputs];
 
 mode_t new_file_mode = 0644;  // 0666 less the process's umask, read once
 
@@ -54,23 +51,31 @@ constexpr bool kSyncToDisk = true;
 #endif
 
 constexpr int kNameRoom = 200;  // characters of the destination's name kept in a temporary name
-constexpr int kRandomChars = 6; // the XXXXXX of mkostemp
+constexpr int kRandomChars = 6; // the random part of a temporary name
+
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Holds SIGINT, SIGTERM and SIGHUP back (their previous mask into `previous`).
+void block_stop_signals(sigset_t *previous) {
+    sigset_t stop;
+    sigemptyset(&stop);
+    for (int sig : kStopSignals) sigaddset(&stop, sig);
+    sigprocmask(SIG_BLOCK, &stop, previous);
+}
 
 }  // namespace
 
 // ---- signals and the end of the process --------------------------------------------
-// SIGINT, SIGTERM, SIGHUP: remove the temporary files, then end as the signal would.
-// Only async-signal-safe calls: unlink, and raise with the default action back
+// SIGINT, SIGTERM, SIGHUP outside the commit (which holds them back): remove the
+// temporary files and the journal, then end as the signal would.  Only
+// async-signal-safe calls: unlink, and raise with the default action back
 // (SA_RESETHAND).  The fuzz harness keeps libFuzzer's own handlers.
 #ifndef WEATHER_FUZZ_SEAM
 static void on_signal(int sig) {
-    for (int i = 0; i < kMaxOutputs; ++i)
-        if (temp_armed[i]) unlink(temp_path[i]);
+    journal_signal_cleanup();
     raise(sig);
 }
 #endif
-
-static const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 static void install_cleanup() {
     static bool installed = false;
@@ -94,72 +99,47 @@ static void install_cleanup() {
 }
 
 // ---- temporary files --------------------------------------------------------------
-// Writes into `out` the temporary name's fixed part for `target`: its folder, ".", its
-// name (at most kNameRoom characters) and "."; returns the length.
-static size_t temp_prefix(const char *target, char *out) {
-    size_t folder = folder_length(target);
-    const char *name = target + folder;
-    return (size_t)snprintf(out, PATH_MAX, "%.*s.%.*s.", (int)folder, target, kNameRoom, name);
+// `path` as an absolute path into `out` (PATH_MAX): the journal's paths hold wherever
+// the next run starts.
+static bool absolute(const char *path, char *out) {
+    if (path[0] == '/') return snprintf(out, PATH_MAX, "%s", path) < PATH_MAX;
+    char cwd[PATH_MAX];
+    return getcwd(cwd, sizeof cwd) && snprintf(out, PATH_MAX, "%s/%s", cwd, path) < PATH_MAX;
 }
 
-// Removes the temporary files of `target` that no run holds any more: left by a run
-// that was killed outright.  A live run holds the lock of its own temporary file from
-// its creation until it is renamed or removed, so a file whose lock can be taken is a
-// leftover.  Our own file is locked through another open file, so it stays.
-static void remove_leftovers(const char *target) {
-    char prefix[PATH_MAX];
-    size_t len = temp_prefix(target, prefix);
-    size_t folder = folder_length(prefix);
-    const char *name_prefix = prefix + folder;
-    size_t name_len = len - folder;
-    char dir_path[PATH_MAX];
-    folder_of(prefix, dir_path);
-    DIR *dir = opendir(dir_path);
-    if (!dir) return;
-    for (struct dirent *e; (e = readdir(dir)) != nullptr;) {
-        if (strlen(e->d_name) != name_len + kRandomChars ||
-            strncmp(e->d_name, name_prefix, name_len) != 0)
-            continue;
-        char path[PATH_MAX];
-        if (snprintf(path, sizeof path, "%.*s%s", (int)folder, prefix, e->d_name) >= PATH_MAX)
-            continue;
-        int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        struct stat held, now;
-        if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            lstat(path, &now) == 0 && now.st_dev == held.st_dev && now.st_ino == held.st_ino)
-            unlink(path);
-        close(fd);
-    }
-    closedir(dir);
-}
-
-// Creates and locks the temporary file of output `i` beside its target; its path goes
-// to temp_path[i].  Returns the descriptor, or -1.
-static int create_temp(int i) {
-    char *path = temp_path[i];
-    size_t len = temp_prefix(outputs[i].target, path);
+// Creates the temporary file of output `o` beside its target, ".<name>.XXXXXX", noted
+// in the journal before it exists.  Returns the descriptor, or -1.
+static int create_temp(Output &o) {
+    size_t folder = folder_length(o.target);
+    size_t name = strnlen(o.target + folder, kNameRoom);
+    size_t len = folder + 1 + name + 1;
     if (len + kRandomChars >= PATH_MAX) {
         errno = ENAMETOOLONG;
         return -1;
     }
-    // A leftover sweep of another run may take a new file's lock in the moment before
-    // its creator does, and remove it: such a file is made again.
+    memcpy(o.temp, o.target, folder);
+    o.temp[folder] = '.';
+    memcpy(o.temp + folder + 1, o.target + folder, name);
+    o.temp[len - 1] = '.';
     for (int attempt = 0; attempt < 8; ++attempt) {
-        memset(path + len, 'X', kRandomChars);
-        path[len + kRandomChars] = '\0';
-        temp_armed[i] = 1;
-        int fd = mkostemp(path, O_CLOEXEC);
-        if (fd < 0) {
-            temp_armed[i] = 0;
+        random_chars(o.temp + len, kRandomChars);
+        o.temp[len + kRandomChars] = '\0';
+        if (!journal_note(JournalNote::Temp, o.temp)) return -1;
+        // Made with the stop signals held: the signal handler removes every temporary
+        // file that exists, and only those.
+        sigset_t previous;
+        block_stop_signals(&previous);
+        int fd = open(o.temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        int error = errno;
+        if (fd >= 0) journal_temp_made(o.temp);
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (fd >= 0) return fd;
+        if (error != EEXIST || !journal_note(JournalNote::Foreign, o.temp)) {
+            errno = error;
             return -1;
         }
-        struct stat st;
-        if (flock(fd, LOCK_EX) == 0 && fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-        close(fd);
-        temp_armed[i] = 0;
     }
-    errno = EAGAIN;
+    errno = EEXIST;
     return -1;
 }
 
@@ -187,7 +167,8 @@ FILE *out_open(const char *path) {
     if (i < 0 || fault()) return nullptr;
     Output &o = outputs[i];
     snprintf(o.dest, sizeof o.dest, "%s", path);
-    if (!follow_links(path, o.target)) return nullptr;
+    char followed[PATH_MAX];
+    if (!follow_links(path, followed) || !absolute(followed, o.target)) return nullptr;
 
     struct stat st;
     bool exists = stat(o.target, &st) == 0;
@@ -196,40 +177,33 @@ FILE *out_open(const char *path) {
         o.f = fopen(o.target, "wb");
         if (!o.f) return nullptr;
         o.in_place = true;
-        o.lock_fd = -1;
         o.state = State::Open;
         return o.f;
     }
     // A file that may not be written is not replaced either.
     if (exists && access(o.target, W_OK) != 0) return nullptr;
 
-    int fd = create_temp(i);
+    int fd = create_temp(o);
     if (fd < 0) return nullptr;
-    if (exists) {
-        // The owner may keep the file only where the system allows it; the permission
-        // bits are set after, as a change of owner may clear some of them.
-        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
-        }
-        fchmod(fd, st.st_mode & 07777);
-    } else {
-        fchmod(fd, new_file_mode);
+    // The owner may keep the file only where the system allows it; the permission bits
+    // are set after, as a change of owner may clear some of them.
+    if (exists && fchown(fd, st.st_uid, st.st_gid) != 0) {
     }
-    // The lock lives on a descriptor of its own: it outlasts the stream's close and
-    // ends with the rename or the removal.
-    o.lock_fd = dup(fd);
+    struct stat made;
+    bool ready = fchmod(fd, exists ? st.st_mode & 07777 : new_file_mode) == 0 &&
+                 fstat(fd, &made) == 0;
     // Binary mode: the CR LF line ends are written as they are on every platform.
-    o.f = o.lock_fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    o.f = ready ? fdopen(fd, "wb") : nullptr;
     if (!o.f) {
-        unlink(temp_path[i]);
-        temp_armed[i] = 0;
         close(fd);
-        if (o.lock_fd >= 0) close(o.lock_fd);
+        unlink(o.temp);
         return nullptr;
     }
+    o.dev = made.st_dev;
+    o.ino = made.st_ino;
     setvbuf(o.f, stream_buffers[i], _IOFBF, kStreamBuffer);
     o.in_place = false;
     o.state = State::Open;
-    remove_leftovers(o.target);
     return o.f;
 }
 
@@ -247,7 +221,6 @@ FILE *out_open_in_place(int fd, const char *path) {
     snprintf(o.target, sizeof o.target, "%s", path);
     o.f = f;
     o.in_place = true;
-    o.lock_fd = -1;
     o.state = State::Open;
     return f;
 }
@@ -274,6 +247,7 @@ void out_close(FILE *f) {
     if (failed) MSG_FATAL("Could not write file: ", o->dest);
 }
 
+// ---- the commit -------------------------------------------------------------------
 // Makes a rename in the folder of `path` lasting; where the system cannot, the rename
 // stays as it is.
 static void sync_folder(const char *path) {
@@ -286,72 +260,102 @@ static void sync_folder(const char *path) {
     close(fd);
 }
 
-// Puts back the destinations that out_commit replaced before the rename of output
-// `failed` failed: an older file from its backup link, a destination that did not
-// exist is removed again.
-static void roll_back(int failed, const bool *finished, const bool *existed, const bool *saved,
-                      char (*backup)[PATH_MAX]) {
-    for (int i = 0; i < failed; ++i) {
-        if (saved[i]) {
-            rename(backup[i], outputs[i].target);
-        } else if (finished[i] && !existed[i]) {
-            unlink(outputs[i].target);
-        }
+// Copies the file `from` to the new file `to` with its permission bits (and owner,
+// where allowed), on the disk when done: the backup where a hard link cannot be made.
+static bool copy_backup(const char *from, const char *to) {
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    int out = open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    bool ok = out >= 0;
+    static char block[1 << 16];
+    for (ssize_t n; ok && (n = read(in, block, sizeof block)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0 && !fault() && write(out, block, (size_t)n) == n;
     }
+    struct stat st;
+    ok = ok && fstat(in, &st) == 0;
+    if (ok && fchown(out, st.st_uid, st.st_gid) != 0) {
+    }
+    ok = ok && fchmod(out, st.st_mode & 07777) == 0 && !fault() &&
+         (!kSyncToDisk || fsync(out) == 0);
+    if (out >= 0 && close(out) != 0) ok = false;
+    close(in);
+    return ok;
+}
+
+// Keeps the file at `target` under the name `backup`: a second link, or a copy on a
+// filesystem without hard links.
+static bool make_backup(const char *target, const char *backup) {
+    if (!journal_note(JournalNote::Backup, backup)) return false;
+    errno = EPERM;  // a link the seam fails, as on a filesystem without hard links
+    if (!fault() && !fault_no_links() && link(target, backup) == 0) return true;
+    if (errno == EEXIST) {
+        journal_note(JournalNote::Foreign, backup);
+        return false;
+    }
+    return copy_backup(target, backup);
+}
+
+// Ends a commit that could not be made: every destination gets its old file back, the
+// stop signals are let through (a signal held back meanwhile ends the run as it would
+// have), and the FATAL names the output.
+[[noreturn]] static void abandon_commit(const sigset_t *previous, const Output &o) {
+    journal_settle();
+    for (Output &each : outputs)
+        if (each.state == State::Finished) each.state = State::Free;
+    sigprocmask(SIG_SETMASK, previous, nullptr);
+    MSG_FATAL("Could not write file: ", o.dest);
 }
 
 void out_commit() {
-    sigset_t stop, previous;
-    sigemptyset(&stop);
-    for (int sig : kStopSignals) sigaddset(&stop, sig);
-    sigprocmask(SIG_BLOCK, &stop, &previous);
-    // Several outputs are replaced together: each older destination keeps a second link
-    // (its temporary name and "~") until all renames have succeeded, so that a rename
-    // that fails puts the ones before it back.
-    static char backup[kMaxOutputs][PATH_MAX];
-    bool finished[kMaxOutputs], existed[kMaxOutputs], saved[kMaxOutputs];
-    for (int i = 0; i < kMaxOutputs; ++i) {
-        finished[i] = outputs[i].state == State::Finished;
+    // A signal that arrives during the commit waits for its end; see Output.h.
+    sigset_t previous;
+    block_stop_signals(&previous);
+    // Each older destination keeps a backup until all renames have been made, and the
+    // journal on the disk says so before the first.
+    CommitStep steps[kMaxOutputs];
+    char backups[kMaxOutputs][PATH_MAX];
+    const Output *first = nullptr;  // named when the journal cannot be written
+    int n = 0;
+    for (Output &o : outputs) {
+        if (o.state != State::Finished) continue;
+        if (!first) first = &o;
+        steps[n] = {o.temp, o.target, backups[n], o.dev, o.ino};
+        backups[n][0] = '\0';
         struct stat st;
-        existed[i] = finished[i] && stat(outputs[i].target, &st) == 0;
-        saved[i] = existed[i] &&
-                   snprintf(backup[i], PATH_MAX, "%s~", temp_path[i]) < PATH_MAX &&
-                   link(outputs[i].target, backup[i]) == 0;
+        if (lstat(o.target, &st) == 0 &&
+            (snprintf(backups[n], PATH_MAX, "%s~", o.temp) >= PATH_MAX ||
+             !make_backup(o.target, backups[n])))
+            abandon_commit(&previous, o);
+        ++n;
     }
-    for (int i = 0; i < kMaxOutputs; ++i) {
-        Output &o = outputs[i];
-        if (!finished[i]) continue;
-        if (fault() || rename(temp_path[i], o.target) != 0) {
-            roll_back(i, finished, existed, saved, backup);
-            for (int j = i; j < kMaxOutputs; ++j)
-                if (saved[j]) unlink(backup[j]);
-            sigprocmask(SIG_SETMASK, &previous, nullptr);
-            MSG_FATAL("Could not write file: ", o.dest);
-        }
-        temp_armed[i] = 0;
-        close(o.lock_fd);
+    if (first && !journal_commit(steps, n)) abandon_commit(&previous, *first);
+    for (Output &o : outputs) {
+        if (o.state != State::Finished) continue;
+        if (fault() || rename(o.temp, o.target) != 0) abandon_commit(&previous, o);
+    }
+    for (Output &o : outputs) {
+        if (o.state != State::Finished) continue;
+        sync_folder(o.target);
         o.state = State::Free;
     }
-    for (int i = 0; i < kMaxOutputs; ++i) {
-        if (saved[i]) unlink(backup[i]);
-        if (finished[i]) sync_folder(outputs[i].target);
-    }
+    // Complete: the backups go, then the journal.  The stop signals stay held until the
+    // process ends, so that a signal that came meanwhile cannot turn the replaced
+    // outputs into a failed run.
+    journal_settle();
+#ifdef WEATHER_FUZZ_SEAM
     sigprocmask(SIG_SETMASK, &previous, nullptr);
+#endif
 }
 
 void out_discard() {
-    for (int i = 0; i < kMaxOutputs; ++i) {
-        Output &o = outputs[i];
-        if (o.state == State::Free) continue;
-        if (!o.in_place) {
-            unlink(temp_path[i]);
-            temp_armed[i] = 0;
-            close(o.lock_fd);
-        }
+    for (Output &o : outputs) {
         if (o.f) fclose(o.f);
         o.f = nullptr;
         o.state = State::Free;
     }
+    // The temporary files, any backups, and the journal.
+    journal_settle();
 }
 
 #ifdef WEATHER_FUZZ_SEAM

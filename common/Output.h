@@ -2,13 +2,18 @@
 // run has succeeded, put in the place of its destination.
 //
 // A destination is never written in place.  out_open creates a new temporary file in
-// the destination's own folder (".<name>.XXXXXX", held under an exclusive lock while
-// it lives); out_close flushes it to disk; out_commit, called once the run has
-// succeeded, renames every finished file over its destination.  Until then the
-// destination is exactly as it was, and a run that ends any other way - a FATAL
-// (through the process's exit), SIGINT, SIGTERM or SIGHUP - removes its temporary
-// files.  A temporary file left by a run that was killed outright (SIGKILL) is removed
-// by the next run that writes the same destination.
+// the destination's own folder (".<name>.XXXXXX"); out_close flushes it to disk;
+// out_commit, called once the run has succeeded, renames every finished file over its
+// destination.  Until then the destination is exactly as it was.  Every file made
+// beside a destination is noted in the run's journal first (Journal.h), so a run that
+// ends any other way - a FATAL (through the process's exit), SIGINT, SIGTERM or
+// SIGHUP - removes them, and the next run removes those of a run killed outright.
+//
+// The commit is whole: each older destination keeps a backup until every rename is
+// made, and the journal, on the disk before the first rename, lets the next run finish
+// or undo a commit that a kill or a power loss cut short.  A signal that arrives
+// during the commit waits for its end: a commit made ends the run normally (exit
+// status 0), one undone ends it as the signal would.
 //
 // Owns the table of the run's output files; the writers of WeatherFile report every
 // write here, so that a failed write names its file.
@@ -38,11 +43,12 @@ void out_write(FILE *f, const void *data, size_t n);
 // failure ends the run with FATAL "Could not write file: " and the destination's path.
 void out_close(FILE *f);
 // Puts every finished temporary file in the place of its destination.  SIGINT, SIGTERM
-// and SIGHUP wait until all are in place.  A rename that fails ends the run with FATAL
-// "Could not write file: " and the destination's path.
+// and SIGHUP are held back from then until the process ends.  A backup, the journal or
+// a rename that fails puts every destination back as it was and ends the run with
+// FATAL "Could not write file: " and the destination's path.
 void out_commit();
-// Removes every temporary file of the run and forgets the run's output files; nothing
-// is committed.  Runs at the process's exit as well.
+// Removes every temporary file of the run, its journal, and forgets the run's output
+// files; nothing is committed.  Runs at the process's exit as well.
 void out_discard();
 
 #ifdef WEATHER_FUZZ_SEAM

@@ -2,6 +2,8 @@
 #include "Run.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,7 +15,9 @@
 
 #include "Config.h"
 #include "Heap.h"
+#include "Journal.h"
 #include "Output.h"
+#include "Paths.h"
 #include "RunFolder.h"
 
 int exe_sibling(const char *argv0, const char *fname, const char *ext, char *out) {
@@ -58,6 +62,11 @@ int log_open(const char *argv0, const char *base) {
         close(fd);
         return 1;
     }
+    // Commits of runs from this folder that died are finished or undone before this run
+    // writes anything.
+    char folder[PATH_MAX], real[PATH_MAX];
+    folder_of(log_path, folder);
+    if (realpath(folder, real)) journal_folder(real);
     // A large buffer: the echo of a source puts megabytes into the log.  Messages still
     // flush it each time.
     static char log_buffer[1 << 16];
@@ -78,17 +87,19 @@ int log_close() {
     heap_check(__FILE__, __LINE__);
     heap_report();
     fprintf(log_file, "Final %s\n", mem_status(status));
-    // A log cut short is no normal end: the message reaches the console at least, and
-    // the run's outputs are not put in place.
+    // The log is whole before the first output is replaced: once the commit is made,
+    // nothing can fail the run.  A log cut short is no normal end: the message reaches
+    // the console at least, and the run's outputs are not put in place.
     if (fflush(log_file) != 0 || ferror(log_file) != 0) {
         fclose(log_file);
         log_file = nullptr;
         MSG_FATAL("Could not write file: ", log_path);
     }
+    // The log stays open, and so locked, through the commit, whose failure it records.
     out_commit();
-    bool failed = fclose(log_file) != 0;
+    // Every byte of the log was written before; an error the close reports now cannot
+    // undo the commit.
+    fclose(log_file);
     log_file = nullptr;
-    if (failed) MSG_FATAL("Could not write file: ", log_path);
     return 0;
 }
-

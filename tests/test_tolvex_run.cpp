@@ -260,9 +260,8 @@ TEST(TolvexRun, RunsStartedAtOnceFromOneFolder) {
     }
 }
 
-// A run ended by SIGTERM, SIGINT or SIGHUP removes its temporary file; one killed
-// outright leaves it,
-// and the next run for the same destination removes it.  The source is a pipe that no
+// A run ended by SIGTERM, SIGINT or SIGHUP removes its temporary file and journal; one
+// killed outright leaves both, and the next run removes them.  The source is a pipe that no
 // one writes, so the runs wait inside the import with the head written.
 TEST(TolvexRun, AKilledRunLeavesTheDestination) {
     TempDir dir;
@@ -277,7 +276,8 @@ TEST(TolvexRun, AKilledRunLeavesTheDestination) {
         EXPECT_EQ(wait_program(pid, dir.path()).status, -1);
         EXPECT_EQ(read_file(dir / "out.wth"), "older file") << sig;
     }
-    EXPECT_EQ(hidden_files(dir.path()).size(), std::string(".out.wth.XXXXXX").size());
+    const std::string left = hidden_files(dir.path());
+    EXPECT_EQ(left.size(), std::string(".commit.XXXXXX .out.wth.XXXXXX").size()) << left;
     write_file(dir / "data.dat", control("TEMPLATE", "1/1 1/1"));
     ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"data.dat"}).status, 0);
     EXPECT_EQ(hidden_files(dir.path()), "");
