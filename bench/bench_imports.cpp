@@ -20,6 +20,7 @@
 #include "Tolvex.h"
 #include "WeatherFile.h"
 #include "WeatherGen.h"
+#include "Producers.h"
 #include "Wfiles.h"
 #include "bench_support.h"
 
@@ -83,7 +84,8 @@ void import(benchmark::State &state, bool tmy2) {
         settings.start_day = 1;
         settings.end_day = 365;
         FILE *dest = out_open(settings.dest_path);
-        tmy2 ? import_tmy2(settings, dest) : import_ee(settings, dest);
+        Gaps gaps;
+        (tmy2 ? import_tmy2 : import_ee)(settings, dest, gaps);
         out_close(dest);
         out_commit();
         fclose(log_file);

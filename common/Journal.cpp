@@ -357,8 +357,9 @@ bool journal_commit(const CommitStep *steps, int n) {
     add_field(record, "commit");
     record += '\n';
     if (!append(record)) return false;
-    // On the disk before the first rename: a crash after it finds the journal.
-    if (journal_fd >= 0 && (fault() || fsync(journal_fd) != 0)) return false;
+    // On the disk before the first of several renames: a crash after it finds the
+    // journal.  A single rename is whole by itself.
+    if (n > 1 && journal_fd >= 0 && (fault() || fsync(journal_fd) != 0)) return false;
     own.step_count = n;
     own.committed = true;
     return true;

@@ -5,7 +5,9 @@
 // A run notes each file it makes beside a destination before it makes it: its
 // temporary files and, at the commit, the backups that keep older destinations.  The
 // commit then records each step (temporary file, its identity, the destination it
-// replaces, the backup) and forces the journal to disk before the first rename.  The
+// replaces, the backup) and forces the journal to disk before the first rename; a
+// commit of one output, a single rename that is made whole or not at all, needs no
+// backup and is not forced.  The
 // journal lives in the folder for the run's files, as ".commit.XXXXXX" (mode 0600),
 // under an exclusive lock held as long as its run, and is removed last.
 //
@@ -50,8 +52,8 @@ struct CommitStep {
     ino_t ino;
 };
 
-// Records the commit's steps and forces the journal to disk.  False when it cannot
-// (nothing is renamed then).
+// Records the commit's steps and, for more than one, forces the journal to disk.
+// False when it cannot (nothing is renamed then).
 bool journal_commit(const CommitStep *steps, int n);
 
 // Puts the run's files right as described above.  True when all is settled and the

@@ -313,6 +313,9 @@ void out_commit() {
     block_stop_signals(&previous);
     // Each older destination keeps a backup until all renames have been made, and the
     // journal on the disk says so before the first.
+    // One output needs neither: its rename is made whole or not at all.
+    int finished = 0;
+    for (const Output &o : outputs) finished += o.state == State::Finished;
     CommitStep steps[kMaxOutputs];
     char backups[kMaxOutputs][PATH_MAX];
     const Output *first = nullptr;  // named when the journal cannot be written
@@ -323,7 +326,7 @@ void out_commit() {
         steps[n] = {o.temp, o.target, backups[n], o.dev, o.ino};
         backups[n][0] = '\0';
         struct stat st;
-        if (lstat(o.target, &st) == 0 &&
+        if (finished > 1 && lstat(o.target, &st) == 0 &&
             (snprintf(backups[n], PATH_MAX, "%s~", o.temp) >= PATH_MAX ||
              !make_backup(o.target, backups[n])))
             abandon_commit(&previous, o);
