@@ -5,6 +5,7 @@
 #define MSG_UNIT "Utils"
 #include "Input.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -77,23 +78,32 @@ static void mark_line_start(Input &in) {
     in.record_ended = true;
 }
 
-char *read_whole(FILE *f, size_t *size) {
-    // A regular file is read into one buffer of its size; anything else grows one.
+char *read_whole(FILE *f, size_t *size, size_t limit) {
+    // A regular file is read into one buffer of its size (and one spare byte, so that
+    // its end is found without growing it); anything else grows one.  The buffer keeps
+    // a byte for the NUL after the text.
     struct stat st;
     size_t capacity = 1 << 16, n = 0;
-    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        capacity = (size_t)st.st_size + 1;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        if ((size_t)st.st_size > limit) {
+            // Too large, known without reading it.
+            *size = limit + 1;
+            return (char *)calloc(1, 1);
+        }
+        capacity = (size_t)st.st_size + 2;
+    }
     char *data = (char *)malloc(capacity);
-    for (size_t got; data && (got = fread(data + n, 1, capacity - n, f)) > 0;) {
+    for (size_t got; data && n <= limit &&
+                     (got = fread(data + n, 1, std::min(capacity - 1, limit + 1) - n, f)) > 0;) {
         n += got;
-        if (n == capacity) {
+        if (n == capacity - 1 && n <= limit) {
             capacity *= 2;
             char *grown = (char *)realloc(data, capacity);
             if (!grown) free(data);
             data = grown;
         }
     }
-    if (data) data[n] = '\0';  // n < capacity: the buffer grows whenever it is full
+    if (data) data[n] = '\0';
     *size = n;
     return data;
 }
@@ -121,6 +131,7 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
     // A read that fails must not pass for the end of the file.
     if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
+    if (in.size > kMaxInputBytes) MSG_FATAL("Source is larger than 256 MB: ", path);
     in.echo = echo && variant::kEchoInput;
     if (in.echo) log_pending = {echo_pending_of, &in};
     mark_line_start(in);
@@ -166,6 +177,7 @@ char *input_line(Input &in, char *buf, int size) {
         int c = input_getc(in);
         if (c == EOF) {
             buf[n] = '\0';
+            in.line_length = (size_t)n;
             if (!variant::kEndOfFileIsFatal) return nullptr;
             // renval: a last line without its line end is still a line; only a line
             // that is expected and absent is the end of the input.
@@ -180,9 +192,22 @@ char *input_line(Input &in, char *buf, int size) {
         }
         if (c == '\n') {
             buf[n - 1] = '\0';
+            in.line_length = (size_t)(n - 1);
             return buf;
         }
     }
+}
+
+// A NUL inside a path would cut it: the file named would be another one.
+static void check_path(const char *buf, size_t length) {
+    if (strlen(buf) != length) MSG_FATAL("Path holds a NUL character: ", buf);
+}
+
+char *read_path(Input &in, char *buf, int size) {
+    in.line_length = 0;
+    char *line = next_token(in, buf, TOK_LINE, size);
+    check_path(buf, in.line_length);
+    return line;
 }
 
 // ---- tokens -----------------------------------------------------------------------
@@ -338,6 +363,7 @@ char *prompt_line(const char *prompt, char *buf, int size) {
         buf[n++] = (char)c;
     }
     buf[n] = '\0';
+    check_path(buf, (size_t)n);
     return buf;
 }
 

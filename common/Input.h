@@ -46,6 +46,7 @@ struct Input {
     bool cut_long_fields = false;  // a field too long for its buffer is cut (see next_field)
     bool field_cut = false;        // set when a field was cut; never cleared by the reader
     char token[kTokenSize] = {}; // the typed readers' buffer: the last token or field read
+    size_t line_length = 0;      // the characters of the last line input_line read
 
     Input() = default;
     Input(const Input &) = delete;
@@ -57,7 +58,8 @@ struct Input {
 // the caller's position (`unit`, `line`) as FATAL or as ERROR as `how` says, and false
 // is returned.  FATAL "_UNXT already open" when `in` is open already; FATAL
 // "Insufficient memory to read _UNXT" when the text does not fit in memory, FATAL
-// "Could not read file: " with the path when reading it fails.
+// "Could not read file: " with the path when reading it fails, FATAL "Source is larger
+// than 256 MB: " with the path when it is (a device that never ends, say).
 bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
                 int line);
 // Closes `in` (the echo written first); FATAL "Problem while closing _UNXT" when
@@ -92,6 +94,11 @@ inline size_t line_end_length(const char *p, size_t rest) {
 // FATAL "End of file" when nothing was read).  FATAL "Buffer overflow: " when the line
 // does not fit.
 char *input_line(Input &in, char *buf, int size);
+
+// Reads the next line as next_token in TOK_LINE mode does: a path.  A path holding a
+// NUL character, which would cut it short, ends the run with FATAL "Path holds a NUL
+// character: " and the text before the NUL.
+char *read_path(Input &in, char *buf, int size);
 
 // Scans the next token in `mode` (TOK_*) into `buf` of `size` characters.  Returns
 // `buf`, or null for no token ("*", or end of file in tolvex).  See Input.cpp.
@@ -135,15 +142,20 @@ bool field_int(Input &in, TokenMode mode, int *value);
 bool field_float(Input &in, TokenMode mode, float *value);
 
 // ---- whole files and the terminal -------------------------------------------------
-// Reads the rest of `f` into memory; a read error ends the text there, as a stream read
-// would.  Returns a malloc'd buffer and its size in `*size` (a NUL follows the last
-// byte, not counted), or null when memory runs out.
-char *read_whole(FILE *f, size_t *size);
+// The most an input may hold: a source is a year of hourly records, a few megabytes.
+constexpr size_t kMaxInputBytes = (size_t)256 << 20;
+
+// Reads the rest of `f` into memory, at most `limit` + 1 bytes (more than `limit`: the
+// input is too large, and nothing further is read); a read error ends the text there,
+// as a stream read would.  Returns a malloc'd buffer and its size in `*size` (a NUL
+// follows the last byte, not counted), or null when memory runs out.
+char *read_whole(FILE *f, size_t *size, size_t limit = kMaxInputBytes);
 
 // Writes `prompt` to the standard error stream and reads one line of the standard
 // input, LF or CR LF ended, into `buf` (at most `size` - 1 characters) without its
 // line end.  A longer answer ends the run with FATAL "Buffer overflow: " and its first
-// `size` - 1 characters.  Returns `buf` (empty at end of input).
+// `size` - 1 characters; the answer is a path, and one holding a NUL character ends it
+// as read_path does.  Returns `buf` (empty at end of input).
 char *prompt_line(const char *prompt, char *buf, int size);
 
 #ifdef WEATHER_FUZZ_SEAM

@@ -1,20 +1,25 @@
 // Options - the converters' command line.  See Options.h.
 #include "Options.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstring>
 
 namespace {
 
-enum class Action { Help, Version };
+enum class Action { Help, Version, Log };
 
-// The options answered before a run, by their whole argument.
+// The options, by their name; an option with a value takes it from the next argument
+// or after "=".
 const struct {
     const char *name;
     Action action;
+    bool has_value;
 } kOptions[] = {
-    {"--help", Action::Help},
-    {"--version", Action::Version},
+    {"--help", Action::Help, false},
+    {"--version", Action::Version, false},
+    {"--log", Action::Log, true},
 };
 
 // The switches after the control file that ask for message boxes.
@@ -26,24 +31,57 @@ bool is_box_switch(const char *arg) {
     return false;
 }
 
-// Answers the option `arg` (beginning with "--"); returns the exit status.
-int answer(const char *arg, const ProgramInfo &info) {
-    for (const auto &o : kOptions) {
-        if (strcmp(arg, o.name) != 0) continue;
-        switch (o.action) {
-        case Action::Help: fputs(info.usage, stdout); break;
-        case Action::Version: printf("%s %s\n", info.program, info.version); break;
-        }
-        return fflush(stdout) == 0 ? 0 : 1;
-    }
-    fprintf(stderr, "%s: unknown option %s\n%s", info.program, arg, info.usage);
+// A command line that cannot be run: what is wrong, then the usage.
+int refuse(const ProgramInfo &info, const char *what, const char *arg, const char *after = "") {
+    fprintf(stderr, "%s: %s%s%s\n%s", info.program, what, arg, after, info.usage);
     return kUsageStatus;
+}
+
+// Answers --help or --version; returns the exit status.
+int answer(Action action, const ProgramInfo &info) {
+    if (action == Action::Help) fputs(info.usage, stdout);
+    if (action == Action::Version) printf("%s %s\n", info.program, info.version);
+    return fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info) {
-    for (int i = 1; i < argc; ++i)
-        if (strncmp(argv[i], "--", 2) == 0) return {answer(argv[i], info), nullptr, false};
-    return {-1, argc > 1 ? argv[1] : nullptr, argc > 2 && is_box_switch(argv[2])};
+    CommandLine line{-1, nullptr, false, nullptr};
+    const char *plain[2] = {nullptr, nullptr};  // the control file and the switch after it
+    int plain_count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (strncmp(arg, "--", 2) != 0) {
+            if (plain_count < 2) plain[plain_count] = arg;
+            ++plain_count;
+            continue;
+        }
+        const char *equals = strchr(arg, '=');
+        const size_t name_length = equals ? (size_t)(equals - arg) : strlen(arg);
+        const auto *option = std::find_if(std::begin(kOptions), std::end(kOptions), [&](const auto &o) {
+            return strlen(o.name) == name_length && strncmp(arg, o.name, name_length) == 0;
+        });
+        if (option == std::end(kOptions) || (equals && !option->has_value)) {
+            line.status = refuse(info, "unknown option ", arg);
+            return line;
+        }
+        if (!option->has_value) {
+            line.status = answer(option->action, info);
+            return line;
+        }
+        const char *value = equals ? equals + 1 : i + 1 < argc ? argv[++i] : nullptr;
+        if (!value || !*value) {
+            line.status = refuse(info, "option ", option->name, " needs a value");
+            return line;
+        }
+        if (line.log) {
+            line.status = refuse(info, "option ", option->name, " given twice");
+            return line;
+        }
+        line.log = value;
+    }
+    line.control = plain[0];
+    line.box = plain_count > 1 && is_box_switch(plain[1]);
+    return line;
 }

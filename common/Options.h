@@ -19,15 +19,19 @@ struct CommandLine {
     int status;           // -1: run the conversion; otherwise end at once with this status
     const char *control;  // the control file's path; null when none was given (ask for it)
     bool box;             // messages in boxes on the terminal instead of the error stream
+    const char *log;      // the log's path (--log); null for the shared log
 };
 
-// Reads argv[1] .. argv[argc - 1].  The first argument that begins with "--" decides:
-// - an option of the table of Options.cpp ("--help": `usage` to the standard output
-//   stream; "--version": "<program> <version>" and a line end) is answered, status 0
-//   (1 when the standard output stream cannot be written);
-// - any other: "<program>: unknown option <argument>" and `usage` to the standard
+// Reads argv[1] .. argv[argc - 1].
+// - "--help" ("<usage>" to the standard output stream) and "--version" ("<program>
+//   <version>" and a line end) are answered at once, status 0 (1 when the standard
+//   output stream cannot be written);
+// - "--log FILE" (or "--log=FILE") names the run's log;
+// - any other argument that begins with "--", an option given twice or one without
+//   its value gets "<program>: unknown option <argument>" (or "... option <option>
+//   given twice", "... option <option> needs a value") and `usage` on the standard
 //   error stream, status kUsageStatus.
-// Without such an argument the run goes on (status -1): the first argument is the
-// control file, and a second one that is exactly "-d", "-D", "/d" or "/D" asks for
-// message boxes (any other second argument is ignored).
+// Otherwise the run goes on (status -1): the first other argument is the control file,
+// and a second one that is exactly "-d", "-D", "/d" or "/D" asks for message boxes (any
+// other second argument is ignored).
 CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info);

@@ -167,6 +167,20 @@ FILE *out_open(const char *path) {
     if (i < 0 || fault()) return nullptr;
     Output &o = outputs[i];
     snprintf(o.dest, sizeof o.dest, "%s", path);
+    // One of the process's own streams is written as it goes, whatever lies behind it
+    // (a terminal, a pipe, the file a shell redirected it to): nothing is replaced.
+    if (int own = own_stream(path); own >= 0) {
+        int fd = fcntl(own, F_DUPFD_CLOEXEC, 3);
+        o.f = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+        if (!o.f) {
+            if (fd >= 0) close(fd);
+            return nullptr;
+        }
+        snprintf(o.target, sizeof o.target, "%s", path);
+        o.in_place = true;
+        o.state = State::Open;
+        return o.f;
+    }
     char followed[PATH_MAX];
     if (!follow_links(path, followed) || !absolute(followed, o.target)) return nullptr;
 

@@ -27,7 +27,9 @@
 // takes the destination's permission bits (and owner, where allowed), or a new file's
 // when there is none.  A destination that is a symbolic link is followed: its final
 // target is the one replaced, the link stays.  A destination that exists and is not a
-// regular file (a device such as /dev/null) is written directly.  Null when the file
+// regular file (a device such as /dev/null), and one of the process's own streams
+// (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N), is written directly, as a
+// stream.  Null when the file
 // cannot be created (the caller reports).
 FILE *out_open(const char *path);
 // Adopts the open descriptor `fd` of a file written in place (the work file), emptied

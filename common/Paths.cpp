@@ -3,7 +3,9 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,4 +55,21 @@ bool same_file(const char *a, const char *b) {
     folder_of(tb, db);
     return stat(da, &sa) == 0 && stat(db, &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+int own_stream(const char *path) {
+    static const struct {
+        const char *path;
+        int fd;
+    } kStreams[] = {{"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
+    for (const auto &stream : kStreams)
+        if (strcmp(path, stream.path) == 0) return stream.fd;
+    for (const char *prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        size_t n = strlen(prefix);
+        if (strncmp(path, prefix, n) != 0 || path[n] == '\0' ||
+            strspn(path + n, "0123456789") != strlen(path + n) || strlen(path + n) > 9)
+            continue;
+        return atoi(path + n);
+    }
+    return -1;
 }

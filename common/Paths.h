@@ -22,3 +22,9 @@ bool follow_links(const char *path, char *out);
 // would be created as the same name in the same folder.  False otherwise, and for
 // empty paths.
 bool same_file(const char *a, const char *b);
+
+// The descriptor that `path` names among the process's own open files - /dev/stdin
+// (0), /dev/stdout (1), /dev/stderr (2), /dev/fd/N, /proc/self/fd/N (N) - or -1 for any
+// other path.  Such a path is written through the descriptor, as a stream: opened by
+// its name it would reach the file behind the descriptor afresh (and a pipe not at all).
+int own_stream(const char *path);

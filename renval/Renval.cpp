@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Config.h"
@@ -55,11 +56,22 @@ struct OldPoint {
 
 // Holds an exclusive lock on the work file until the process ends, so that a second
 // run from the same folder waits instead of writing into the first one's output, then
-// empties the work file and returns it for writing.  Never through a symbolic link.
+// empties the work file and returns it for writing.  Only a regular file of one link,
+// never through a symbolic link: anything else would take the upgrade's copy in
+// someone else's place.
 static FILE *open_work_file(const char *work_path) {
-    int fd = open(work_path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) work_lock = fd;
-    if (fd < 0 || flock(fd, LOCK_EX) != 0)
+    int fd = open(work_path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    struct stat st;
+    if (fd >= 0) {
+        work_lock = fd;
+        if (fstat(fd, &st) != 0) MSG_FATAL("Could not open temporary file: ", work_path);
+    } else if (lstat(work_path, &st) != 0 || S_ISLNK(st.st_mode)) {
+        MSG_FATAL("Could not open temporary file: ", work_path);
+    }
+    if (!S_ISREG(st.st_mode)) MSG_FATAL("Work file is not a regular file: ", work_path);
+    if (st.st_nlink > 1) MSG_FATAL("Work file has another hard link: ", work_path);
+    int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || flock(fd, LOCK_EX) != 0)
         MSG_FATAL("Could not open temporary file: ", work_path);
     // The lock's descriptor stays open: the lock lasts as long as the process.
     int writer = dup(fd);
@@ -81,6 +93,18 @@ static void check_paths(const RenvalPaths &p) {
         MSG_FATAL("New weather file is the work file: ", p.new_path);
     if (same_file(p.species_path, p.work_path))
         MSG_FATAL("Species file is the work file: ", p.species_path);
+}
+
+// Neither output is the control file or the log, however either is spelt.
+static void check_outputs(const RenvalPaths &p, const char *control) {
+    const struct {
+        const char *path, *what;
+    } outputs[] = {{p.new_path, "New weather file"}, {p.species_path, "Species file"}};
+    for (const auto &out : outputs) {
+        if (control && same_file(out.path, control))
+            MSG_FATAL(out.what, " is the control file: ", out.path);
+        if (same_file(out.path, run_log_path())) MSG_FATAL(out.what, " is the log file: ", out.path);
+    }
 }
 
 static void stop_on_input_errors() {
@@ -237,9 +261,9 @@ int convert_weather_10(const RenvalPaths &paths) {
 static void read_control(const char *path, RenvalPaths &paths) {
     Input in;
     input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
-    next_token(in, paths.old_path, TOK_LINE, kLineSize);
-    next_token(in, paths.new_path, TOK_LINE, kLineSize);
-    next_token(in, paths.species_path, TOK_LINE, kLineSize);
+    read_path(in, paths.old_path, kLineSize);
+    read_path(in, paths.new_path, kLineSize);
+    read_path(in, paths.species_path, kLineSize);
     next_token(in, paths.description, TOK_LINE, kLineSize);
     input_close(in);
 }
@@ -255,10 +279,13 @@ void fuzz_renval_reset() {
 
 // ---- driver -----------------------------------------------------------------------
 int renval_main(const char *argv0, const CommandLine &line) {
-    if (log_open(argv0, "RENVAL") != 0) return 1;
+    if (log_open(argv0, "RENVAL", line.log) != 0) return 1;
     msg_setup(line.box);
+    // The work file: beside a log of the run's own, else the shared one.
     RenvalPaths paths{};
-    if (exe_sibling(argv0, "WEATHER", ".TMP", paths.work_path) != 0)
+    if (line.log ? snprintf(paths.work_path, sizeof paths.work_path, "%s.TMP", line.log) >=
+                       (int)sizeof paths.work_path
+                 : exe_sibling(argv0, "WEATHER", ".TMP", paths.work_path) != 0)
         MSG_FATAL("Could not open temporary file: ", paths.work_path);
 
     if (line.control) {
@@ -273,6 +300,7 @@ int renval_main(const char *argv0, const CommandLine &line) {
     fprintf(log_file, "contaminant file:  %s\n", paths.species_path);
     fflush(log_file);
 
+    check_outputs(paths, line.control);
     convert_weather_10(paths);
     return log_close();
 }

@@ -3,7 +3,7 @@
 #include "Renval.h"
 
 static const char kUsage[] =
-    "Usage: renval [control-file [-d]]\n"
+    "Usage: renval [--log FILE] [control-file [-d]]\n"
     "       renval --help | --version\n"
     "\n"
     "Upgrades a weather file 1.0 to a weather file 2.0 and, when the 1.0 file lists\n"
@@ -19,10 +19,12 @@ static const char kUsage[] =
     "\n"
     "The log RENVAL.LOG and the work file WEATHER.TMP go beside renval when that\n"
     "folder is writable, else into $XDG_STATE_HOME/" WEATHER_PACKAGE "\n"
-    "(default ~/.local/state/" WEATHER_PACKAGE ").\n"
+    "(default ~/.local/state/" WEATHER_PACKAGE ").  --log FILE writes the run's log\n"
+    "to FILE instead, and the work file is FILE.TMP.\n"
     "\n"
     "Exit status: 0 the weather file is complete; 1 the run ended with a FATAL\n"
-    "message (see the log) or no log could be created; 2 an unknown option.\n";
+    "message (see the log) or no log could be created; 2 a command line\n"
+    "that cannot be run (an unknown option, --log without its file).\n";
 
 int main(int argc, char **argv) {
     const CommandLine line = read_command_line(argc, argv, {"renval", WEATHER_VERSION, kUsage});

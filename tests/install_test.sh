@@ -63,7 +63,7 @@ for program in tolvex renval; do
   user_run "$bin/$program" x.dat --bogus >"$user/tmp/out" 2>"$user/tmp/err" || status=$?
   [ $status -eq 2 ] && [ ! -s "$user/tmp/out" ] &&
     [ "$(head -n 2 "$user/tmp/err")" = "$program: unknown option --bogus
-Usage: $program [control-file [-d]]" ] || fail "$program --bogus: status $status"
+Usage: $program [--log FILE] [control-file [-d]]" ] || fail "$program --bogus: status $status"
 done
 [ ! -e "$user/state" ] || fail "an option wrote into the state folder"
 

@@ -183,8 +183,8 @@ TEST(Limits, EachBufferTakesItsLongestValueWholeAndRefusesOneCharacterMore) {
 }
 
 // The log (and renval's work file) lies beside the executable.  A path that does not fit
-// ends the run: with exit status 1 and no message when the log cannot be placed, with a
-// FATAL in the log when the work file cannot.  The executable's own path is 6 characters
+// ends the run: with exit status 1 and a FATAL on the standard error stream when the log
+// cannot be placed, with a FATAL in the log too when the work file cannot.  The executable's own path is 6 characters
 // longer than its folder's; the names beside it 10 (log) and 11 (work file).
 TEST(Limits, PathsBesideAnExecutableInAVeryLongFolder) {
     TempDir base;
@@ -193,12 +193,14 @@ TEST(Limits, PathsBesideAnExecutableInAVeryLongFolder) {
         size_t folder;  // characters of the folder's path, without a trailing "/"
         int tolvex, renval;  // exit status
         bool logs;           // each run wrote its log beside itself
-        const char *renval_err;
+        const char *tolvex_err, *renval_err;  // how the standard error stream begins
     } rows[] = {
-        {243, 0, 0, true, ""},  // the work file's path has 255 characters
-        {244, 0, 1, true, "FATAL Could not open temporary file: "},
-        {245, 1, 1, false, ""},  // the logs' paths have 256 characters
-        {249, 1, 1, false, ""},  // the executables' paths have 256 characters
+        {243, 0, 0, true, "", ""},  // the work file's path has 255 characters
+        {244, 0, 1, true, "", "FATAL Could not open temporary file: "},
+        // the logs' paths have 256 characters
+        {245, 1, 1, false, "FATAL Path is too long: ", "FATAL Path is too long: "},
+        // the executables' paths have 256 characters
+        {249, 1, 1, false, "FATAL Path is too long: ", "FATAL Path is too long: "},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.folder);
@@ -216,7 +218,8 @@ TEST(Limits, PathsBesideAnExecutableInAVeryLongFolder) {
 
         RunResult t = run_program(TOLVEX_EXE, folder, {"data.dat"});
         EXPECT_EQ(t.status, row.tolvex);
-        EXPECT_EQ(t.err, "");
+        EXPECT_EQ(t.err.substr(0, strlen(row.tolvex_err)), row.tolvex_err);
+        EXPECT_EQ(t.err.empty(), !*row.tolvex_err);
         EXPECT_EQ(file_exists(folder + "/TOLVEX.LOG"), row.logs);
         EXPECT_EQ(file_exists(folder + "/out.wth"), row.tolvex == 0);
 

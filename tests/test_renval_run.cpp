@@ -217,7 +217,7 @@ TEST(RenvalRun, UncreatableWorkFileEndsTheRun) {
     ASSERT_EQ(system(("mkdir '" + (dir / "WEATHER.TMP") + "'").c_str()), 0);
     RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.rfind("FATAL Could not open temporary file: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err, "FATAL Work file is not a regular file: " + dir.path() + "/WEATHER.TMP\n");
     EXPECT_FALSE(file_exists(dir / "new.wth"));
 }
 

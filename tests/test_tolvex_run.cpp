@@ -152,13 +152,13 @@ TEST(TolvexRun, MissingControlFileAndUncreatableLog) {
     EXPECT_EQ(missing.err, "FATAL  Could not open file: nowhere.dat\n");
     EXPECT_NE(read_file(dir / "TOLVEX.LOG").find("FATAL  (file Tolvex, line "), std::string::npos);
 
-    // A folder where the log should be: the run ends at once, silently.
+    // A folder where the log should be: the run ends at once and says why.
     TempDir blocked;
     ASSERT_EQ(system(("mkdir '" + (blocked / "TOLVEX.LOG") + "'").c_str()), 0);
     write_file(blocked / "data.dat", control("TEMPLATE", "1/1 1/1"));
     RunResult r = run_program(TOLVEX_EXE, blocked.path(), {"data.dat"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, "FATAL Log file is not a regular file: " + blocked.path() + "/TOLVEX.LOG\n");
     EXPECT_FALSE(file_exists(blocked / "out.wth"));
 }
 

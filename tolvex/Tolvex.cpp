@@ -49,9 +49,9 @@ ConversionSettings read_control_file(const char *path) {
     days_set_defaults(s.days);
 
     next_token(in, s.description, TOK_LINE, kLineSize);
-    next_token(in, s.source_path, TOK_LINE, kLineSize);
+    read_path(in, s.source_path, kLineSize);
     next_token(in, s.file_type, TOK_LINE, kLineSize);
-    next_token(in, s.dest_path, TOK_LINE, kLineSize);
+    read_path(in, s.dest_path, kLineSize);
 
     read_date(in, TOK_NEWLINE, &s.start_day);
     read_date(in, TOK_NEXT, &s.end_day);
@@ -93,17 +93,23 @@ FILE *open_weather_file(const ConversionSettings &s) {
 }
 
 // ---- paths ------------------------------------------------------------------------
-// A source is never its own destination, however either is spelt.
-static void check_destination(const ConversionSettings &s) {
+// The destination is none of the files the run reads or writes besides it, however
+// either is spelt: its source, control file, log or the program itself.
+static void check_destination(const ConversionSettings &s, const char *control,
+                              const char *program) {
     const SourceFormat *format = find_source_format(s.file_type);
     if (format && format->has_source && same_file(s.source_path, s.dest_path))
         MSG_FATAL("Destination is the source file: ", s.dest_path);
+    if (same_file(control, s.dest_path)) MSG_FATAL("Destination is the control file: ", s.dest_path);
+    if (same_file(run_log_path(), s.dest_path))
+        MSG_FATAL("Destination is the log file: ", s.dest_path);
+    if (same_file(program, s.dest_path)) MSG_FATAL("Destination is the program: ", s.dest_path);
 }
 
 // ---- driver -----------------------------------------------------------------------
 int tolvex_main(const char *argv0, const CommandLine &line) {
     // The log in the folder for the run's files and its head; without a log the run ends.
-    if (log_open(argv0, "TOLVEX") != 0) return 1;
+    if (log_open(argv0, "TOLVEX", line.log) != 0) return 1;
 
     // Where messages go besides the log.
     msg_setup(line.box);
@@ -119,7 +125,8 @@ int tolvex_main(const char *argv0, const CommandLine &line) {
 
     // Settings, then the head and day section, then the producer for the file type.
     const ConversionSettings settings = read_control_file(control);
-    check_destination(settings);
+    char program[kMaxPath];
+    check_destination(settings, control, self_path(argv0, program, sizeof program));
     FILE *dest = open_weather_file(settings);
     const SourceFormat *format = find_source_format(settings.file_type);
     if (!format) MSG_FATAL("Unrecognized file type: ", settings.file_type);

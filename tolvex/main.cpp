@@ -4,7 +4,7 @@
 #include "Tolvex.h"
 
 static const char kUsage[] =
-    "Usage: tolvex [control-file [-d]]\n"
+    "Usage: tolvex [--log FILE] [control-file [-d]]\n"
     "       tolvex --help | --version\n"
     "\n"
     "Converts a TMY2 file, an EnergyPlus/ESP-r file (E/E) or no source at all\n"
@@ -24,9 +24,11 @@ static const char kUsage[] =
     "\n"
     "The log TOLVEX.LOG goes beside tolvex when that folder is writable, else into\n"
     "$XDG_STATE_HOME/" WEATHER_PACKAGE " (default ~/.local/state/" WEATHER_PACKAGE ").\n"
+    "--log FILE writes the run's log to FILE instead, so that runs need not share one.\n"
     "\n"
     "Exit status: 0 the weather file is complete; 1 the run ended with a FATAL\n"
-    "message (see the log) or no log could be created; 2 an unknown option.\n";
+    "message (see the log) or no log could be created; 2 a command line\n"
+    "that cannot be run (an unknown option, --log without its file).\n";
 
 int main(int argc, char **argv) {
     const CommandLine line = read_command_line(argc, argv, {"tolvex", WEATHER_VERSION, kUsage});
