@@ -97,7 +97,7 @@ char *read_whole(FILE *f, size_t *size, size_t limit) {
                      (got = fread(data + n, 1, std::min(capacity - 1, limit + 1) - n, f)) > 0;) {
         n += got;
         if (n == capacity - 1 && n <= limit) {
-            capacity *= 2;
+            capacity = std::min(capacity * 2, limit + 2);
             char *grown = (char *)realloc(data, capacity);
             if (!grown) free(data);
             data = grown;
