@@ -44,6 +44,8 @@ static Severity severity_of(int code) {
 
 int error_count_now() { return error_count; }
 
+constexpr int kMaxErrors = 20;  // ERROR messages that end a run
+
 // Room for the text (limit), its line end, its terminator and the location line.
 constexpr size_t kLocationSize = kMaxPath + 32;
 constexpr size_t kMessageSize = variant::kMessageLimit + 2 + kLocationSize;
@@ -103,6 +105,9 @@ int report_msg(int code, const char *file, int line, ...) {
     deliver(severity, file, line, pieces);
     va_end(pieces);
     if (severity == Severity::Fatal) abnormal_end(1);
+    // Input that wrong is not worth reading on: a source of the wrong type would
+    // otherwise fill the screen and the log with one ERROR per field.
+    if (error_count == kMaxErrors) MSG_FATAL("Run terminated because of input errors");
     return error_count;
 }
 

@@ -44,7 +44,9 @@ inline void log_sync() {
 // Severity < 0: query/reset of the error count (see the constants above), nothing
 // written.  ERROR raises the count first.  The text is cut at the build's message
 // limit; the message goes to the log and, after msg_setup(), to the standard error
-// stream or a message box.  Returns the error count; does not return for FATAL.
+// stream or a message box.  Returns the error count; does not return for FATAL, nor
+// for the 20th ERROR of a run, which is followed at once by FATAL "Run terminated
+// because of input errors".
 int report_msg(int severity, const char *file, int line, ...);
 
 // report_msg with FATAL: writes the message exactly as report_msg does and ends the

@@ -104,6 +104,27 @@ TEST(TolvexRun, InputErrorsAreAllReportedAndNothingIsWritten) {
     EXPECT_NE(log.find(")\n Bad integer: x\n"), std::string::npos);
     EXPECT_NE(log.find("FATAL  (file Tolvex, line "), std::string::npos);
     EXPECT_EQ(log.find("Final"), std::string::npos);
+
+    // Weekdays are 1..7 and day types 1..12; a number that is no integer at all gets
+    // only its "Bad integer".
+    Conversion ranges(control("TEMPLATE", "1/1 1/1", " 8 \r\n 3 \r\n7/4 13\r\n7/5 x\r\n7/6 0\r\n1/1 1/1\r\n"));
+    EXPECT_EQ(ranges.result.status, 1);
+    EXPECT_FALSE(ranges.has_out);
+    EXPECT_EQ(ranges.result.err,
+              "ERROR 8 is not a weekday (1 to 7)\n"
+              "ERROR 13 is not a day type (1 to 12)\n"
+              "ERROR Bad integer: x\n"
+              "ERROR 0 is not a day type (1 to 12)\n"
+              "FATAL Run terminated because of input errors\n");
+    EXPECT_NE(ranges.log.find("ERROR  (file Tolvex, line "), std::string::npos);
+
+    // The 20th ERROR ends the run at once.
+    std::string many = " 1 \r\n 30 \r\n";
+    for (int i = 0; i < 30; ++i) many += "1/1 -3\r\n";
+    Conversion flood(control("TEMPLATE", "1/1 1/1", many + "1/1 1/1\r\n"));
+    std::string twenty;
+    for (int i = 0; i < 20; ++i) twenty += "ERROR -3 is not a day type (1 to 12)\n";
+    EXPECT_EQ(flood.result.err, twenty + "FATAL Run terminated because of input errors\n");
 }
 
 TEST(TolvexRun, FailuresEndWithStatusOneAndTheirMessageAndLeaveTheDestination) {

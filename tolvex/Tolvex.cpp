@@ -41,6 +41,16 @@ void days_set_dst(DayTable &t, int dst_start, int dst_end) {
 }
 
 // ---- control file -----------------------------------------------------------------
+// Reports ERROR "<value> <text>" when `value`, read cleanly, lies outside first..last;
+// true when it lies inside.
+static bool in_range(int value, int first, int last, const char *text) {
+    if (value >= first && value <= last) return true;
+    char number[16];
+    snprintf(number, sizeof number, "%d", value);
+    MSG(ERROR, number, text);
+    return false;
+}
+
 // A value is applied only when its reader reported no ERROR.
 ConversionSettings read_control_file(const char *path) {
     ConversionSettings s{};
@@ -55,7 +65,9 @@ ConversionSettings read_control_file(const char *path) {
 
     read_date(in, TOK_NEWLINE, &s.start_day);
     read_date(in, TOK_NEXT, &s.end_day);
-    if (read_int(in, TOK_NEWLINE, &s.first_weekday)) days_set_weekdays(s.days, s.first_weekday);
+    if (read_int(in, TOK_NEWLINE, &s.first_weekday) &&
+        in_range(s.first_weekday, 1, 7, " is not a weekday (1 to 7)"))
+        days_set_weekdays(s.days, s.first_weekday);
 
     // A negative count reads no special days.  The list stops at the end of the file:
     // every further entry would only repeat the same missing-date error.
@@ -64,7 +76,8 @@ ConversionSettings read_control_file(const char *path) {
     for (int i = 0; i < count && !input_eof(in); ++i) {
         int day, type;
         bool date_ok = read_date(in, TOK_NEWLINE, &day);
-        bool type_ok = read_int(in, TOK_NEXT, &type);
+        bool type_ok = read_int(in, TOK_NEXT, &type) &&
+                       in_range(type, 1, 12, " is not a day type (1 to 12)");
         if (date_ok && type_ok) days_set_special(s.days, day, type);
     }
 
