@@ -168,14 +168,35 @@ void msg_to_box(const char *word, const char *text, const char *location) {
 sigjmp_buf *fuzz_abort_target = nullptr;
 #endif
 
+// ---- hints --------------------------------------------------------------------
+constexpr int kMaxHints = 4;
+static char hints[kMaxHints][variant::kMessageLimit];
+static int hint_count = 0;
+static char log_place[kMaxPath + 8];
+
+void msg_hint(const char *text) {
+    if (hint_count < kMaxHints) snprintf(hints[hint_count++], sizeof hints[0], "%s", text);
+}
+
+void msg_log_place(const char *path) { snprintf(log_place, sizeof log_place, "%s", path ? path : ""); }
+
+// The hints of a failed run, then where its log is.
+static void show_hints() {
+    for (int i = 0; i < hint_count; ++i) fprintf(stderr, "hint: %s\n", hints[i]);
+    if (log_place[0]) fprintf(stderr, "see %s\n", log_place);
+    fflush(stderr);
+}
+
 [[noreturn]] void abnormal_end(int code) {
     if (log_file) {
         fclose(log_file);
         log_file = nullptr;
     }
 #ifdef WEATHER_FUZZ_SEAM
+    hint_count = 0;
     if (fuzz_abort_target) siglongjmp(*fuzz_abort_target, code != 0 ? code : 1);
 #endif
+    if (code != 0) show_hints();
     exit(code);
 }
 

@@ -79,8 +79,17 @@ fp_handler_t msg_setup(int box);
 // SIGFPE handler: FATAL with the text of the exception kind; does not return.
 void fp_handler(int sig, siginfo_t *info, void *context);
 
-// Closes the log if it is open and ends the process with `code`.
+// Closes the log if it is open and ends the process with `code`.  A run that ends with
+// a non-zero code then shows its hints on the standard error stream (never in the
+// log): a line "hint: <text>" each, then "see " and the log's path (msg_log_place).
 [[noreturn]] void abnormal_end(int code);
+
+// Notes a hint for the user, shown only if the run fails (see abnormal_end): what the
+// run can tell of a likely mistake, noted where it is seen.  At most a few are kept.
+void msg_hint(const char *text);
+// The log's absolute path for the closing "see " line of a failed run; null or empty
+// for none (a log that is a device or a stream).
+void msg_log_place(const char *path);
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only: when set, abnormal_end jumps here (siglongjmp with `code`) after

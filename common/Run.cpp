@@ -126,6 +126,10 @@ int log_open(const char *argv0, const char *base, const char *chosen) {
         refuse_log("Could not open file: ", fd, errno);
         return 1;
     }
+    // A failed run names its log on the standard error stream, wherever the run began.
+    struct stat st;
+    char place[PATH_MAX];
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && realpath(log_path, place)) msg_log_place(place);
     // Commits of runs from this folder that died are finished or undone before this run
     // writes anything.
     char folder[PATH_MAX], real[PATH_MAX];

@@ -87,7 +87,7 @@ RunResult wait_program(int pid, const std::string &dir) {
     waitpid(pid, &wstatus, 0);
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.err = read_file(dir + "/.stderr");
+    split_error_stream(r, read_file(dir + "/.stderr"));
     return r;
 }
 
@@ -95,6 +95,17 @@ RunResult run_program(const std::string &exe, const std::string &dir,
                       const std::vector<std::string> &args, const std::string &input,
                       bool no_tty) {
     return wait_program(start_program(exe, dir, args, input, no_tty), dir);
+}
+
+void split_error_stream(RunResult &r, const std::string &err) {
+    r.err = err;
+    r.see.clear();
+    const size_t last = err.rfind('\n', err.size() >= 2 ? err.size() - 2 : 0);
+    const size_t start = last == std::string::npos ? 0 : last + 1;
+    if (err.compare(start, 4, "see ") == 0) {
+        r.see = err.substr(start);
+        r.err.erase(start);
+    }
 }
 
 std::string hidden_files(const std::string &dir) {

@@ -12,7 +12,8 @@
 
 struct RunResult {
     int status;       // exit status, or -1 when the program did not exit normally
-    std::string err;  // what it wrote to the standard error stream
+    std::string err;  // what it wrote to the standard error stream, but for a last line
+    std::string see;  // "see <log>" that ends it after a failure, which goes here
 };
 
 // A fresh folder under the system's temporary folder, removed at destruction.
@@ -47,6 +48,9 @@ int start_program(const std::string &exe, const std::string &dir,
                   const std::vector<std::string> &args, const std::string &input = "",
                   bool no_tty = true);
 RunResult wait_program(int pid, const std::string &dir);
+
+// Sets r.err to `err`, less a last line "see <log>", which goes to r.see.
+void split_error_stream(RunResult &r, const std::string &err);
 
 // The names in `dir` that begin with "." (the converters' temporary files), other than
 // the standard streams' files of run_program, joined by blanks; empty when none.

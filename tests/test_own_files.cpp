@@ -166,8 +166,9 @@ TEST(OwnFiles, ARunTouchesOnlyItsOwnFilesAndSaysWhyItRefuses) {
         ASSERT_EQ(shell(dir, row.command), row.status);
         std::string err = row.err;
         if (size_t at = err.find("<dir>"); at != std::string::npos) err.replace(at, 5, dir.path());
-        const std::string got = read_file(dir / ".stderr");
-        EXPECT_EQ(row.status == 2 ? got.substr(0, err.size()) : got, err);
+        RunResult r;
+        split_error_stream(r, read_file(dir / ".stderr"));
+        EXPECT_EQ(row.status == 2 ? r.err.substr(0, err.size()) : r.err, err);
         if (row.check) row.check(dir);
         EXPECT_EQ(hidden_files(dir.path()), "");
     }
