@@ -121,11 +121,12 @@ HelpHandler set_help_handler(HelpHandler handler) {
 
 // ---- Converter run -------------------------------------------------------------------
 
-ConverterRun run_converter(const QString &program, const QString &control_path) {
+ConverterRun run_converter(const QString &program, const QString &log_path,
+                           const QString &control_path) {
     ConverterRun run;
     QProcess process;
     process.setProgram(program);
-    process.setArguments({control_path});
+    process.setArguments({QStringLiteral("--log"), log_path, control_path});
     // No console: nothing to read, and nothing it writes is shown (its log has it all).
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());

@@ -61,12 +61,14 @@ struct ConverterRun {
     QString error;           // the system's reason when NotStarted
 };
 
-// Starts `program` with `control_path` as its only argument (an argument list, no
-// shell), with the window program's environment and current folder, standard input
+// Starts `program` with the arguments "--log", `log_path`, `control_path` (an argument
+// list, no shell), so that the run's log goes to `log_path` instead of the converter's
+// shared log, with the window program's environment and current folder, standard input
 // empty and both output streams discarded, and waits for its end without a time limit.
 //
 // While it waits the program's windows keep repainting and timers keep running, but no
 // window takes input: mouse, keyboard, wheel, touch and drag events are dropped, and no
 // window closes, neither by its close button nor by Esc.  No control is disabled and the
 // mouse pointer is not changed.
-ConverterRun run_converter(const QString &program, const QString &control_path);
+ConverterRun run_converter(const QString &program, const QString &log_path,
+                           const QString &control_path);

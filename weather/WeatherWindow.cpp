@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <algorithm>
+#include <set>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -71,15 +72,27 @@ constexpr const char *kMonthNames[kMonths] = {"January", "February", "March",   
                                               "May",     "June",     "July",      "August",
                                               "September", "October", "November", "December"};
 
-// Files of the application folder, and the control file in the folder for the run's
-// files.
-constexpr const char *kControlFile = "/data.dat";
+// Files of the application folder.
 constexpr const char *kTolvexProgram = "/tolvex";
 constexpr const char *kRenvalProgram = "/renval";
-// The converters' logs, spelled as the converters write them, in the folder for the
-// run's files.
+// The converters' shared logs, spelled as the converters write them, in the folder for
+// the run's files.
 constexpr const char *kTolvexLog = "/TOLVEX.LOG";
 constexpr const char *kRenvalLog = "/RENVAL.LOG";
+// The window's own files in the folder for the run's files, "<stem>-<tag><extension>"
+// (ownFile): its control file and the logs of its runs, which the converter is given
+// with --log.  renval makes its work file of the log's path and kWorkSuffix.
+constexpr const char *kControlStem = "data";
+constexpr const char *kControlExtension = ".dat";
+constexpr const char *kTolvexLogStem = "tolvex";
+constexpr const char *kRenvalLogStem = "renval";
+constexpr const char *kOwnLogExtension = ".log";
+constexpr const char *kWorkSuffix = ".TMP";
+
+// Numbers of the main windows alive in this process.  Each window takes the lowest free
+// one, so that two windows of one process keep their files apart as the process id
+// keeps those of two processes apart.
+std::set<int> window_numbers;
 
 // Places a frame or a button of the client area, `left` and `top` counted from the
 // frames' area inside the margin.
@@ -117,6 +130,9 @@ std::string date_of(const QLineEdit *box) { return box->displayText().toStdStrin
 }  // namespace
 
 WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
+    while (window_numbers.count(++windowNumber_) != 0) {
+    }
+    window_numbers.insert(windowNumber_);
     setObjectName(QStringLiteral("frmWeather"));
     // The layout was drawn for an 8-point font; a condensed face keeps the captions of
     // the common wide sans-serif faces inside their controls.
@@ -145,6 +161,13 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     layout()->activate();
 
     frmWeather_load();
+}
+
+// A window that ends without being closed (the program told to quit) removes its files
+// all the same.
+WeatherWindow::~WeatherWindow() {
+    removeOwnFiles();
+    window_numbers.erase(windowNumber_);
 }
 
 // ---- Properties -------------------------------------------------------------------
@@ -628,11 +651,12 @@ void WeatherWindow::mnuViewWeatherFile_clicked() {
 
 void WeatherWindow::mnuFileExit_clicked() { close(); }
 
-// "Run": checks the inputs of the selected type, writes the control file into the
-// folder for the run's files, runs the converter from the application folder on it
-// and tells how it went.  A failed check changes nothing and writes nothing; a control
-// file that cannot be written, or a state folder that cannot be created, starts
-// nothing.  The window's inputs stay as they are, so "Run" again runs the same again.
+// "Run": checks the inputs of the selected type, writes the window's control file into
+// the folder for the run's files, runs the converter from the application folder on it
+// with the window's own log and tells how it went.  A failed check changes nothing and
+// writes nothing; a control file that cannot be written, or a state folder that cannot
+// be created, starts nothing.  The window's inputs stay as they are, so "Run" again
+// runs the same again.
 void WeatherWindow::cmdConvert_clicked() {
     if (running_) return;
     const RunInputs in = runInputs();
@@ -642,27 +666,36 @@ void WeatherWindow::cmdConvert_clicked() {
         if (QWidget *box = inputBox(check.input)) box->setFocus();
         return;
     }
-    // The control file goes where the converter writes its log (Desktop.h).
+    // The control file and the log go where the converter keeps its shared log
+    // (Desktop.h), named for this window, so that windows sharing that folder never run
+    // or show each other's.
     QString error;
-    const QString control = run_files_folder(&error) + QString::fromLatin1(kControlFile);
+    const QString runFolder = run_files_folder(&error);
     if (!error.isEmpty()) {
         show_msg(this, error);
         return;
     }
+    const QString control = ownFile(runFolder, kControlStem, kControlExtension);
     if (!writeControlFile(control, control_file_text(in))) return;
+    ownFiles_.insert(control);
 
     const QString folder = application_folder();
     const QString program =
         folder + QString::fromLatin1(in.type == ConversionType::V1Upgrade ? kRenvalProgram
                                                                           : kTolvexProgram);
-    // The log this run leaves, told from one left before by its time of change.
-    const QString log = converterLog(in.type);
+    // The log this run leaves, told from one left before by its time of change; the
+    // same for renval's work file beside it.
+    const QString log = ownFile(runFolder, in.type == ConversionType::V1Upgrade ? kRenvalLogStem
+                                                                                : kTolvexLogStem,
+                                kOwnLogExtension);
+    const QString work = log + QString::fromLatin1(kWorkSuffix);
     const QDateTime logBefore = QFileInfo(log).lastModified();
+    const QDateTime workBefore = QFileInfo(work).lastModified();
     running_ = true;
-    const ConverterRun run = run_converter(program, control);
+    const ConverterRun run = run_converter(program, log, control);
     running_ = false;
-    const QFileInfo logAfter(log);
-    const bool leftLog = logAfter.exists() && logAfter.lastModified() != logBefore;
+    keepIfWritten(work, workBefore);
+    const bool leftLog = keepIfWritten(log, logBefore);
     if (leftLog) {
         lastRunLog_ = log;
         cmdViewLogFile->setEnabled(true);
@@ -699,9 +732,10 @@ void WeatherWindow::mnuHelpAbout_clicked() {
 // F1: the help at the topic of the control with the focus, else the window's.
 void WeatherWindow::f1_pressed() { show_help(help_topic_for(this)); }
 
-// Closing the main window by any means closes every other window of the program, and
-// the program ends.  Nothing is asked or saved.  While a converter runs the window
-// stays: the run waits for it and then reports.
+// Closing the main window by any means closes every other window of the program,
+// removes the files the window's runs wrote, and the program ends.  Nothing is asked or
+// saved.  While a converter runs the window stays: the run waits for it and then
+// reports.
 void WeatherWindow::closeEvent(QCloseEvent *event) {
     if (running_) {
         event->ignore();
@@ -710,6 +744,7 @@ void WeatherWindow::closeEvent(QCloseEvent *event) {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != this && w->isWindow() && w->isVisible()) w->close();
     event->accept();
+    removeOwnFiles();
     QCoreApplication::quit();
 }
 
@@ -864,6 +899,34 @@ bool WeatherWindow::writeControlFile(const QString &path, const std::string &tex
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     return ok;
+}
+
+// The window's own file "<stem>-<tag><extension>" in `folder`.  The tag is the process
+// id, followed by "-<number>" for a second window alive in the same process.
+QString WeatherWindow::ownFile(const QString &folder, const char *stem,
+                               const char *extension) const {
+    QString tag = QString::number(QCoreApplication::applicationPid());
+    if (windowNumber_ > 1) tag += QLatin1Char('-') + QString::number(windowNumber_);
+    return QStringLiteral("%1/%2-%3%4").arg(folder, QLatin1String(stem), tag,
+                                            QLatin1String(extension));
+}
+
+// Whether a run wrote the file at `path`, which was last changed at `before` (invalid:
+// missing) when it started; a file it wrote becomes one of the window's own.
+bool WeatherWindow::keepIfWritten(const QString &path, const QDateTime &before) {
+    const QFileInfo after(path);
+    if (!after.exists() || after.lastModified() == before) return false;
+    ownFiles_.insert(path);
+    return true;
+}
+
+// Removes the files that this window's runs wrote: its control files, its logs and
+// renval's work files beside them.  A file of such a name that no run of the window
+// wrote (one left by an earlier process of the same id) stays, as every other file of
+// the folder does.
+void WeatherWindow::removeOwnFiles() {
+    for (const QString &path : std::as_const(ownFiles_)) QFile::remove(path);
+    ownFiles_.clear();
 }
 
 // The last message of a run.  Only a converter that ended by itself with status 0 is

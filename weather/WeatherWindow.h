@@ -4,13 +4,15 @@
 //
 // Holds the window state that the handlers share: the stored paths, the calendar
 // properties with their month tables, the list of special days (the list view shows
-// it) and the outcome of the last run.  Decisions that need no window are in
+// it), the outcome of the last run and the files its runs wrote, which it removes when
+// it closes.  Decisions that need no window are in
 // WeatherRules; every message goes through show_msg and every file dialog through
 // choose_file (Dialogs); the application folder, help and the converter's run go
 // through Desktop.
 #pragma once
 
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <vector>
@@ -20,6 +22,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QDateTime;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -48,6 +51,7 @@ class WeatherWindow : public QMainWindow {
 
 public:
     explicit WeatherWindow(QWidget *parent = nullptr);
+    ~WeatherWindow() override;
 
     // ---- Properties ----
     // Month shown in the grid, 1..12.  Setting it redraws the grid and the date box.
@@ -72,10 +76,10 @@ public:
     int helpTopic() const { return helpTopic_; }
     // Everything a run reads from the window, copied out of the controls.
     RunInputs runInputs() const;
-    // The log "View Log File" shows: that of the last run which left one; before such a
-    // run, that of the converter the selected type runs.
+    // The log "View Log File" shows: the window's own log of its last run which left
+    // one; before such a run, the shared log of the converter the selected type runs.
     QString logFile() const;
-    // The log of the converter that `type` runs: "RENVAL.LOG" for the upgrade,
+    // The shared log of the converter that `type` runs: "RENVAL.LOG" for the upgrade,
     // "TOLVEX.LOG" for the others, in the folder for the run's files.
     static QString converterLog(ConversionType type);
     // Exit status of the last converter that ended by itself (0 before any).
@@ -135,6 +139,9 @@ private:
     void showSpecialDays();
     void setHelpTopic(int topic);
     bool writeControlFile(const QString &path, const std::string &text);
+    QString ownFile(const QString &folder, const char *stem, const char *extension) const;
+    bool keepIfWritten(const QString &path, const QDateTime &before);
+    void removeOwnFiles();
     void takeSourceFile(const QString &path);
     void reportRun(const QString &program, const ConverterRun &run, const QString &log);
     QWidget *inputBox(RunInput input) const;
@@ -212,6 +219,8 @@ private:
     std::vector<SpecialDay> specialDays_;
     int helpTopic_ = 0;
     QString lastRunLog_;  // the log the last run left ("" before such a run)
+    int windowNumber_ = 0;  // 1 for the first window alive in the process, then 2...
+    QSet<QString> ownFiles_;  // what this window's runs wrote: removed when it closes
     bool placed_ = false;  // centred on the screen at the first show
     bool running_ = false;  // a converter runs: no second run, no closing
     unsigned lastExitCode_ = 0;

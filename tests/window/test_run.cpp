@@ -70,7 +70,13 @@ protected:
         click("cmdConvert");
         return messages;
     }
-    QString control() const { return app + "/data.dat"; }
+    // The window's own file `name` in `folder` (the application folder unless named),
+    // %1 standing for the process id.
+    QString own(const char *name, const QString &folder = {}) const {
+        return (folder.isEmpty() ? app : folder) + "/" +
+               QString(name).arg(QCoreApplication::applicationPid());
+    }
+    QString control() const { return own("data-%1.dat"); }
 };
 
 // A synthetic year in the TMY2 or EPW layout, lines ended by LF alone.
@@ -214,8 +220,48 @@ TEST_F(RunTest, TheUpgradeWritesFourLinesAndGivesWeatherAndSpeciesFiles) {
     EXPECT_EQ(lines_of(dir.filePath("upgraded.wth")).mid(0, 2),
               (QList<QByteArray>{"WeatherFile Ventora 2.0", description}));
     EXPECT_EQ(lines_of(dir.filePath("upgraded.ctm")).first(), "SpeciesFile Ventora 2.0");
-    EXPECT_TRUE(QFileInfo::exists(app + "/RENVAL.LOG"));
-    EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
+    // The run's log and work file are the window's own, and closing removes them.
+    EXPECT_EQ(window->logFile(), own("renval-%1.log"));
+    EXPECT_TRUE(QFileInfo::exists(own("renval-%1.log.TMP")));
+    window->close();
+    EXPECT_EQ(QDir(app).entryList(QDir::Files), (QStringList{"renval", "tolvex"}));
+}
+
+// Two windows in one folder, one run after the other: each converts its own control
+// file into its own log and shows that log; closing removes what its own runs wrote.
+TEST_F(RunTest, TwoWindowsInOneFolderKeepTheirRunsApart) {
+    install_converters();
+    QFile earlier(own("renval-%1.log"));  // left by an earlier process of the same id
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    auto run_template = [&](const QString &description) {
+        click("optTemplate");
+        choose("cmdSaveWeather", dir.filePath(description + ".wth"));
+        find<QLineEdit>("txtDescription")->setText(description);
+        dates("0101", "0101");
+        EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
+    };
+    run_template("first");
+    const auto first = std::exchange(window, std::make_unique<WeatherWindow>());
+    run_template("second");
+
+    const struct {
+        WeatherWindow *window;
+        QString control, log;
+        QByteArray description;
+    } windows[] = {{first.get(), own("data-%1.dat"), own("tolvex-%1.log"), "first"},
+                   {window.get(), own("data-%1-2.dat"), own("tolvex-%1-2.log"), "second"}};
+    for (const auto &w : windows) {
+        SCOPED_TRACE(w.description.constData());
+        EXPECT_TRUE(bytes_of(w.control).startsWith(w.description + "\r\n"));
+        EXPECT_EQ(w.window->logFile(), w.log);
+        EXPECT_TRUE(bytes_of(w.log).contains(QFile::encodeName(dir.filePath(w.description + ".wth"))));
+    }
+    window->close();
+    EXPECT_FALSE(QFileInfo::exists(windows[1].control) || QFileInfo::exists(windows[1].log));
+    EXPECT_TRUE(QFileInfo::exists(windows[0].control) && QFileInfo::exists(windows[0].log));
+    first->close();
+    EXPECT_EQ(QDir(app).entryList(QDir::Files),
+              (QStringList{"renval", QFileInfo(earlier).fileName(), "tolvex"}));
 }
 
 TEST_F(RunTest, AFailureNamesTheFirstErrorAndTheViewerShowsTheLogOfThatRun) {
@@ -276,7 +322,7 @@ TEST_F(RunTest, AConverterThatDoesNotEndByItselfIsNeverASuccess) {
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
     // One killed after it wrote its log: the log's first error, and the log to view.
     QFile::remove(tolvex);
-    install_script("tolvex", "printf 'FATAL  (file Wfiles, line 1)\\n Stopped\\n' > \"$(dirname \"$0\")/TOLVEX.LOG\"\n"
+    install_script("tolvex", "printf 'FATAL  (file Wfiles, line 1)\\n Stopped\\n' > \"$2\"\n"
                              "kill -9 $$\n");
     EXPECT_EQ(run(), QStringList{"Conversion failed: Stopped - see log file"});
     EXPECT_TRUE(find("cmdViewLogFile")->isEnabled());
@@ -288,10 +334,10 @@ TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
     choose("cmdSaveWeather", dir.filePath("t.wth"));
     dates("0101", "0131");
 
-    QDir(app).mkdir("data.dat");  // a folder where the file should go
+    QDir().mkdir(control());  // a folder where the file should go
     EXPECT_EQ(run(), QStringList{QString("The control file %1 could not be written (Is a directory). "
                                          "The conversion was not run.").arg(control())});
-    EXPECT_FALSE(QFileInfo::exists(app + "/TOLVEX.LOG"));
+    EXPECT_FALSE(QFileInfo::exists(own("tolvex-%1.log")));
 
     // An application folder that cannot be written (its parent is a plain file; root
     // may write anywhere else) sends the control file to the state folder; one that
@@ -319,9 +365,11 @@ TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
 
     EXPECT_EQ(run(), QStringList{"Conversion Completed Successfully"});
     const QString state = qEnvironmentVariable("XDG_STATE_HOME") + "/weather-tools";
-    EXPECT_TRUE(bytes_of(state + "/data.dat").startsWith("\r\n" + QFile::encodeName(dir.filePath("t.wth"))));
-    EXPECT_EQ(window->logFile(), state + "/TOLVEX.LOG");
-    EXPECT_TRUE(bytes_of(state + "/TOLVEX.LOG").contains("Program:  " + QFile::encodeName(bin) + "/tolvex\n"));
+    EXPECT_TRUE(bytes_of(own("data-%1.dat", state))
+                    .startsWith("\r\n" + QFile::encodeName(dir.filePath("t.wth"))));
+    EXPECT_EQ(window->logFile(), own("tolvex-%1.log", state));
+    EXPECT_TRUE(bytes_of(own("tolvex-%1.log", state))
+                    .contains("Program:  " + QFile::encodeName(bin) + "/tolvex\n"));
     EXPECT_EQ(lines_of(dir.filePath("t.wth")).size(), 5 + 7 + 2 + 24 * 7);
 }
 
@@ -329,7 +377,7 @@ TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
 // while the test tries to type, click, press Esc and close, and asks for a repaint.
 TEST_F(RunTest, WhileTheConverterRunsTheWindowRepaintsButTakesNoInput) {
     install_script("tolvex",
-                   "printf '%s\\n' \"$#\" \"$1\" > \"$(dirname \"$0\")/args\"\n"
+                   "printf '%s\\n' \"$#\" \"$@\" > \"$(dirname \"$0\")/args\"\n"
                    "i=0\n"
                    "while [ ! -e \"$(dirname \"$0\")/go\" ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done\n");
     click("optTmyWth");
@@ -370,7 +418,8 @@ TEST_F(RunTest, WhileTheConverterRunsTheWindowRepaintsButTakesNoInput) {
     EXPECT_EQ(description->text(), "header");
     EXPECT_TRUE(find<QRadioButton>("optTmyWth")->isChecked());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(bytes_of(app + "/args"), "1\n" + QFile::encodeName(control()) + "\n");
+    EXPECT_EQ(bytes_of(app + "/args"), "3\n--log\n" + QFile::encodeName(own("tolvex-%1.log")) +
+                                          "\n" + QFile::encodeName(control()) + "\n");
 
     // Afterwards the window takes input again.
     QTest::keyClicks(description, "!");

@@ -200,7 +200,7 @@ TEST_F(ViewerTest, ViewOnTheSuccessMessageShowsTheFileJustWritten) {
     const QString year = file("year.wth", year_file());
     QFile script(app + "/tolvex");
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\ncp '" + QFile::encodeName(year) + "' \"$(sed -n 4p \"$1\" | tr -d '\\r')\"\n");
+    script.write("#!/bin/sh\ncp '" + QFile::encodeName(year) + "' \"$(sed -n 4p \"$3\" | tr -d '\\r')\"\n");
     script.close();
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     QStringList asked;
