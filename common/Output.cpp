@@ -62,10 +62,14 @@ constexpr int kRandomChars = 6; // the XXXXXX of mkostemp
 // SIGINT, SIGTERM, SIGHUP: remove the temporary files, then end as the signal would.
 // Only async-signal-safe calls: unlink, and raise with the default action back
 // (SA_RESETHAND).  The fuzz harness keeps libFuzzer's own handlers.
-#ifndef WEATHER_FUZZ_SEAM
-static void on_signal(int sig) {
+void out_discard_from_signal() {
     for (int i = 0; i < kMaxOutputs; ++i)
         if (temp_armed[i]) unlink(temp_path[i]);
+}
+
+#ifndef WEATHER_FUZZ_SEAM
+static void on_signal(int sig) {
+    out_discard_from_signal();
     raise(sig);
 }
 #endif
