@@ -2,6 +2,7 @@
 // heap report.  See Config.h.
 #include "Config.h"
 
+#include <cerrno>
 #include <cfenv>
 #include <cstdarg>
 #include <cstdlib>
@@ -12,6 +13,89 @@
 
 FILE *log_file = nullptr;
 LogPending log_pending = {};
+
+// ---- the log stream ---------------------------------------------------------------
+// The stream of log_stream is unbuffered at the stdio level: each fprintf, fputs or
+// fwrite hands its bytes straight to sink_write, which keeps them here.  So what is
+// pending for the log is always data[0 .. used), which the floating-point handler can
+// write with write(2).
+constexpr size_t kLogBuffer = 1 << 16;  // bytes: the echo of a source puts megabytes into the log
+
+static struct {
+    FILE *stream = nullptr;  // the open stream of log_stream, or null
+    int fd = -1;
+    bool failed = false;     // a write to fd has failed since the stream was made
+    size_t used = 0;         // bytes pending in data
+    char data[kLogBuffer];
+} sink;
+
+// Writes all `n` bytes of `data` to `fd`, again after an interruption; false when a
+// write fails.  Async-signal-safe.
+static bool write_all(int fd, const char *data, size_t n) {
+    while (n > 0) {
+        ssize_t done = write(fd, data, n);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        data += done;
+        n -= (size_t)done;
+    }
+    return true;
+}
+
+// Writes the pending bytes to the file; a failure is remembered and the bytes dropped.
+static void sink_drain() {
+    if (sink.used > 0 && !write_all(sink.fd, sink.data, sink.used)) sink.failed = true;
+    sink.used = 0;
+}
+
+// The stream's write function: keeps the bytes, writing the buffer out first when they
+// do not fit; a text at least as large as the buffer goes to the file directly.  Returns
+// `n`, or 0 (nothing written, which sets the stream's error flag) once a write of the
+// log has failed.
+static ssize_t sink_write(void *, const char *data, size_t n) {
+    if (sink.used + n > kLogBuffer) {
+        sink_drain();
+        if (n >= kLogBuffer) {
+            if (!write_all(sink.fd, data, n)) sink.failed = true;
+            return sink.failed ? 0 : (ssize_t)n;
+        }
+    }
+    memcpy(sink.data + sink.used, data, n);
+    sink.used += n;
+    return sink.failed ? 0 : (ssize_t)n;
+}
+
+// The stream's close function: the pending bytes written, the descriptor closed; -1
+// (fclose fails) when any write of the stream or the close failed.
+static int sink_close(void *) {
+    sink_drain();
+    bool ok = !sink.failed;
+    if (close(sink.fd) != 0) ok = false;
+    sink.stream = nullptr;
+    sink.fd = -1;
+    sink.failed = false;
+    return ok ? 0 : -1;
+}
+
+FILE *log_stream(int fd) {
+    if (sink.stream) return nullptr;
+    FILE *f = fopencookie(nullptr, "w", {nullptr, sink_write, nullptr, sink_close});
+    if (!f) return nullptr;
+    setvbuf(f, nullptr, _IONBF, 0);
+    sink.stream = f;
+    sink.fd = fd;
+    sink.failed = false;
+    sink.used = 0;
+    return f;
+}
+
+bool log_flush() {
+    if (!log_file) return true;
+    if (log_file != sink.stream) return fflush(log_file) == 0;
+    sink_drain();
+    return !sink.failed;
+}
+
 
 // ---- process-wide message state ---------------------------------------------------
 // Where messages go besides the log; log only until msg_setup has run.
@@ -120,7 +204,7 @@ void msg_to_log(const char *word, const char *text, const char *location) {
     fputs(word, log_file);
     fputs(location, log_file);
     fputs(text, log_file);
-    fflush(log_file);
+    log_flush();
 }
 
 void msg_to_console(const char *word, const char *text, const char *location) {

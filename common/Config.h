@@ -2,9 +2,10 @@
 // heap report.
 //
 // Owns the process-wide diagnostics state: `log_file` (the run's log stream, opened
-// by the driver), the message mode chosen by msg_setup() and the ERROR count.  Every
-// diagnostic of a converter is one report_msg() call, normally through the MSG macro
-// so that the caller's source position is filled in by the compiler.
+// by the driver) and the buffer of a log_stream stream, the message mode chosen by
+// msg_setup() and the ERROR count.  Every diagnostic of a converter is one
+// report_msg() call, normally through the MSG macro so that the caller's source
+// position is filled in by the compiler.
 #pragma once
 
 #include <csignal>
@@ -24,8 +25,25 @@ constexpr int ERR_RESET = -2; // and every code below: sets the count to 0, retu
 
 constexpr int kMaxPath = 256;  // path buffers, terminator included
 
-// The run's log stream, or null.  Opened (text mode) by the driver before anything else.
+// The run's log stream, or null.  Opened (text mode) by the driver before anything else,
+// through log_stream.
 extern FILE *log_file;
+
+// Makes the log stream over the open descriptor `fd`, which the stream owns from then
+// on (fclose closes it).  Stdio keeps nothing of it: every byte written goes into a
+// buffer of this unit (64 KB), and from there to `fd` when the buffer is full, at
+// log_flush and at fclose.  So the floating-point handler, which may not touch stdio,
+// can still write what is pending with write(2).  A failed write is remembered:
+// log_flush and fclose return failure, and ferror is set where the failure met a write
+// of the stream.  One such stream at a time; null when it cannot be made (`fd` is left
+// open then).
+FILE *log_stream(int fd);
+
+// Writes log_file's pending bytes to its file.  True when every write of the log has
+// succeeded so far (a stream of log_stream) or the flush did (any other stream, as
+// fflush); true without a log.  Where the log must be whole, as at its close, ferror
+// is checked as well.
+bool log_flush();
 
 // Set by a unit that holds text for the log before writing it (an input's echo of what
 // it has read): `write(source)` writes it.  log_sync() has it written; messages call

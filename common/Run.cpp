@@ -54,14 +54,13 @@ int log_open(const char *argv0, const char *base) {
     int locked;
     while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    if (locked != 0 || ftruncate(fd, 0) != 0 || !(log_file = fdopen(fd, "w"))) {
+    // The stream buffers the log in Config (a large buffer: the echo of a source puts
+    // megabytes into the log), where the floating-point handler finds it.  Messages
+    // still flush it each time.
+    if (locked != 0 || ftruncate(fd, 0) != 0 || !(log_file = log_stream(fd))) {
         close(fd);
         return 1;
     }
-    // A large buffer: the echo of a source puts megabytes into the log.  Messages still
-    // flush it each time.
-    static char log_buffer[1 << 16];
-    setvbuf(log_file, log_buffer, _IOFBF, sizeof log_buffer);
     char status[8];
     heap_check(__FILE__, __LINE__);
     heap_report();
@@ -69,7 +68,7 @@ int log_open(const char *argv0, const char *base) {
     fprintf(log_file, "Initial %s\n", mem_status(status));
     fprintf(log_file, "Program:  %s\n", argv0);
     fprintf(log_file, "   Time:  %s", asctime(localtime(&now)));
-    fflush(log_file);
+    log_flush();
     return 0;
 }
 
@@ -80,7 +79,7 @@ int log_close() {
     fprintf(log_file, "Final %s\n", mem_status(status));
     // A log cut short is no normal end: the message reaches the console at least, and
     // the run's outputs are not put in place.
-    if (fflush(log_file) != 0 || ferror(log_file) != 0) {
+    if (!log_flush() || ferror(log_file) != 0) {
         fclose(log_file);
         log_file = nullptr;
         MSG_FATAL("Could not write file: ", log_path);
