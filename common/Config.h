@@ -47,9 +47,13 @@ bool log_flush();
 
 // Set by a unit that holds text for the log before writing it (an input's echo of what
 // it has read): `write(source)` writes it.  log_sync() has it written; messages call
-// log_sync() first, so that the log keeps the order of events.
+// log_sync() first, so that the log keeps the order of events.  `span(source, &start)`
+// gives the same text without writing it (its length, and its first byte in `start`):
+// the floating-point handler writes it itself with write(2), so `span` may only read
+// memory.
 struct LogPending {
     void (*write)(void *source);
+    size_t (*span)(const void *source, const char **start);
     void *source;
 };
 extern LogPending log_pending;
@@ -92,7 +96,14 @@ int error_count_now();
 using fp_handler_t = void (*)(int, siginfo_t *, void *);
 fp_handler_t msg_setup(int box);
 
-// SIGFPE handler: FATAL with the text of the exception kind; does not return.
+// SIGFPE handler: the FATAL of the exception kind, written byte for byte as report_msg
+// would write it (log, then the standard error stream or the box of the message mode),
+// the run's temporary output files removed (out_discard_from_signal), exit status 1.
+// Uses only async-signal-safe calls (write, open, read, close, unlink, _exit): into the
+// log go the pending bytes of a log_stream stream, then the input's pending echo
+// (log_pending.span), then the message.  A log stream made otherwise (a test's own
+// FILE) is not written, as its pending bytes belong to stdio.  Does not return; in the
+// fuzz build with fuzz_abort_target set it ends through report_fatal instead.
 void fp_handler(int sig, siginfo_t *info, void *context);
 
 // Closes the log if it is open and ends the process with `code`.

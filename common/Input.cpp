@@ -44,6 +44,15 @@ static void echo_pending(Input &in) {
 
 static void echo_pending_of(void *in) { echo_pending(*static_cast<Input *>(in)); }
 
+// The bytes echo_pending would write, left in place: for the floating-point handler,
+// which writes them itself (it only reads `in` here).
+static size_t echo_span_of(const void *source, const char **start) {
+    const Input &in = *static_cast<const Input *>(source);
+    if (!in.echo || in.pos <= in.echo_from) return 0;
+    *start = in.data + in.echo_from;
+    return in.pos - in.echo_from;
+}
+
 // The next character of `in`, every line end delivered as one '\n' (line_end_length).
 // The scanner, whole-line reads and the field reader see only '\n'.  Every character
 // consumed is echoed as it stands in the file but for the CR of a CR LF pair.
@@ -122,7 +131,7 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
     // A read that fails must not pass for the end of the file.
     if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
     in.echo = echo && variant::kEchoInput;
-    if (in.echo) log_pending = {echo_pending_of, &in};
+    if (in.echo) log_pending = {echo_pending_of, echo_span_of, &in};
     mark_line_start(in);
     return true;
 }
