@@ -92,6 +92,15 @@ FILE *log_stream(int fd) {
     return f;
 }
 
+void log_write(const char *data, size_t n) {
+    if (!log_file) return;
+    if (log_file == sink.stream) {
+        sink_write(nullptr, data, n);
+    } else {
+        fwrite(data, 1, n, log_file);
+    }
+}
+
 bool log_flush() {
     if (!log_file) return true;
     if (log_file != sink.stream) return fflush(log_file) == 0;

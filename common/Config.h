@@ -39,6 +39,11 @@ extern FILE *log_file;
 // open then).
 FILE *log_stream(int fd);
 
+// Writes `n` bytes of `data` into the log, as fwrite to log_file would: into the buffer
+// of a log_stream stream directly, without stdio's work per call (the echo of an input
+// writes one piece per line).  Nothing without a log.
+void log_write(const char *data, size_t n);
+
 // Writes log_file's pending bytes to its file.  True when every write of the log has
 // succeeded so far (a stream of log_stream) or the flush did (any other stream, as
 // fflush); true without a log.  Where the log must be whole, as at its close, ferror

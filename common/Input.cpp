@@ -38,7 +38,7 @@ static void forget_text(const FILE *file) {
 // else is written to the log, so that the log keeps the order of events.
 static void echo_pending(Input &in) {
     if (in.echo && log_file && in.pos > in.echo_from)
-        fwrite(in.data + in.echo_from, 1, in.pos - in.echo_from, log_file);
+        log_write(in.data + in.echo_from, in.pos - in.echo_from);
     in.echo_from = in.pos;
 }
 
