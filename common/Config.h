@@ -34,9 +34,9 @@ extern FILE *log_file;
 // buffer of this unit (64 KB), and from there to `fd` when the buffer is full, at
 // log_flush and at fclose.  So the floating-point handler, which may not touch stdio,
 // can still write what is pending with write(2).  A failed write is remembered:
-// log_flush and fclose return failure, and ferror is set where the failure met a write
-// of the stream.  One such stream at a time; null when it cannot be made (`fd` is left
-// open then).
+// log_flush and fclose return failure from then on (ferror is set only when the
+// failure met a write through stdio).  One such stream at a time; null when it cannot
+// be made (`fd` is left open then).
 FILE *log_stream(int fd);
 
 // Writes `n` bytes of `data` into the log, as fwrite to log_file would: into the buffer

@@ -75,6 +75,18 @@ TEST(Messages, TextEndsAtFirstEmptyPieceAndIsCutAtTheLimit) {
               "NOTE  (file Two, line 15)\n " + std::string(limit - 1, 'y') + "\n");
 }
 
+// A log that cannot be written stays failed: log_close then refuses to commit.
+TEST(Messages, TheLogStreamRemembersAFailedWrite) {
+    log_file = log_stream(open("/dev/full", O_WRONLY | O_CLOEXEC));
+    ASSERT_NE(log_file, nullptr);
+    fputs("lost\n", log_file);
+    EXPECT_FALSE(log_flush());
+    log_write("more\n", 5);
+    EXPECT_FALSE(log_flush());
+    EXPECT_NE(fclose(log_file), 0);
+    log_file = nullptr;
+}
+
 // FATAL and any severity above it end the run with status 1: on stderr the word and
 // the text in one line, in the log (closed by then) the usual two lines.  Before
 // msg_setup nothing goes to stderr.
