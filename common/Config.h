@@ -2,9 +2,10 @@
 // heap report.
 //
 // Owns the process-wide diagnostics state: `log_file` (the run's log stream, opened
-// by the driver), the message mode chosen by msg_setup() and the ERROR count.  Every
-// diagnostic of a converter is one report_msg() call, normally through the MSG macro
-// so that the caller's source position is filled in by the compiler.
+// by the driver) and the buffer of a log_stream stream, the message mode chosen by
+// msg_setup() and the ERROR count.  Every diagnostic of a converter is one
+// report_msg() call, normally through the MSG macro so that the caller's source
+// position is filled in by the compiler.
 #pragma once
 
 #include <csignal>
@@ -24,14 +25,40 @@ constexpr int ERR_RESET = -2; // and every code below: sets the count to 0, retu
 
 constexpr int kMaxPath = 256;  // path buffers, terminator included
 
-// The run's log stream, or null.  Opened (text mode) by the driver before anything else.
+// The run's log stream, or null.  Opened (text mode) by the driver before anything else,
+// through log_stream.
 extern FILE *log_file;
+
+// Makes the log stream over the open descriptor `fd`, which the stream owns from then
+// on (fclose closes it).  Stdio keeps nothing of it: every byte written goes into a
+// buffer of this unit (64 KB), and from there to `fd` when the buffer is full, at
+// log_flush and at fclose.  So the floating-point handler, which may not touch stdio,
+// can still write what is pending with write(2).  A failed write is remembered:
+// log_flush and fclose return failure from then on (ferror is set only when the
+// failure met a write through stdio).  One such stream at a time; null when it cannot
+// be made (`fd` is left open then).
+FILE *log_stream(int fd);
+
+// Writes `n` bytes of `data` into the log, as fwrite to log_file would: into the buffer
+// of a log_stream stream directly, without stdio's work per call (the echo of an input
+// writes one piece per line).  Nothing without a log.
+void log_write(const char *data, size_t n);
+
+// Writes log_file's pending bytes to its file.  True when every write of the log has
+// succeeded so far (a stream of log_stream) or the flush did (any other stream, as
+// fflush); true without a log.  Where the log must be whole, as at its close, ferror
+// is checked as well.
+bool log_flush();
 
 // Set by a unit that holds text for the log before writing it (an input's echo of what
 // it has read): `write(source)` writes it.  log_sync() has it written; messages call
-// log_sync() first, so that the log keeps the order of events.
+// log_sync() first, so that the log keeps the order of events.  `span(source, &start)`
+// gives the same text without writing it (its length, and its first byte in `start`):
+// the floating-point handler writes it itself with write(2), so `span` may only read
+// memory.
 struct LogPending {
     void (*write)(void *source);
+    size_t (*span)(const void *source, const char **start);
     void *source;
 };
 extern LogPending log_pending;
@@ -76,7 +103,14 @@ int error_count_now();
 using fp_handler_t = void (*)(int, siginfo_t *, void *);
 fp_handler_t msg_setup(int box);
 
-// SIGFPE handler: FATAL with the text of the exception kind; does not return.
+// SIGFPE handler: the FATAL of the exception kind, written byte for byte as report_msg
+// would write it (log, then the standard error stream or the box of the message mode),
+// the run's temporary output files removed (out_discard_from_signal), exit status 1.
+// Uses only async-signal-safe calls (write, open, read, close, unlink, _exit): into the
+// log go the pending bytes of a log_stream stream, then the input's pending echo
+// (log_pending.span), then the message.  A log stream made otherwise (a test's own
+// FILE) is not written, as its pending bytes belong to stdio.  Does not return; in the
+// fuzz build with fuzz_abort_target set it ends through report_fatal instead.
 void fp_handler(int sig, siginfo_t *info, void *context);
 
 // Closes the log if it is open and ends the process with `code`.  A run that ends with

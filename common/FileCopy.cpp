@@ -16,7 +16,7 @@ constexpr unsigned kCopyBufferSize = 5120;  // bytes of each stream buffer
 int file_copy(const char *from, const char *to) {
     if (log_file) {
         fprintf(log_file, "file_copy\n  from %s\n  to %s\n", from, to);
-        fflush(log_file);
+        log_flush();
     }
     FILE *src = fault() ? nullptr : fopen(from, "r");
     if (!src) MSG_FATAL(" Failed to open ", from);

@@ -39,7 +39,7 @@ static void trace(const char *what, unsigned size, const void *block, const char
     if (!log_file) return;
     fprintf(log_file, "%s %5u bytes at [%0*" PRIXPTR "] for: %s\n", what, size,
             kAddressDigits, (uintptr_t)block, name);
-    fflush(log_file);
+    log_flush();
 }
 
 void *alc_e(unsigned size, const char *name) {
@@ -161,6 +161,6 @@ int heap_report() {
         fprintf(log_file, "[%0*" PRIXPTR "] %5u used\n", (int)(2 * sizeof(void *)),
                 (uintptr_t)b.start, b.size);
     }
-    fflush(log_file);
+    log_flush();
     return bad;
 }

@@ -39,11 +39,20 @@ static void forget_text(const FILE *file) {
 // else is written to the log, so that the log keeps the order of events.
 static void echo_pending(Input &in) {
     if (in.echo && log_file && in.pos > in.echo_from)
-        fwrite(in.data + in.echo_from, 1, in.pos - in.echo_from, log_file);
+        log_write(in.data + in.echo_from, in.pos - in.echo_from);
     in.echo_from = in.pos;
 }
 
 static void echo_pending_of(void *in) { echo_pending(*static_cast<Input *>(in)); }
+
+// The bytes echo_pending would write, left in place: for the floating-point handler,
+// which writes them itself (it only reads `in` here).
+static size_t echo_span_of(const void *source, const char **start) {
+    const Input &in = *static_cast<const Input *>(source);
+    if (!in.echo || in.pos <= in.echo_from) return 0;
+    *start = in.data + in.echo_from;
+    return in.pos - in.echo_from;
+}
 
 // The next character of `in`, every line end delivered as one '\n' (line_end_length).
 // The scanner, whole-line reads and the field reader see only '\n'.  Every character
@@ -133,7 +142,7 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
     if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
     if (in.size > kMaxInputBytes) MSG_FATAL("Source is larger than 256 MB: ", path);
     in.echo = echo && variant::kEchoInput;
-    if (in.echo) log_pending = {echo_pending_of, &in};
+    if (in.echo) log_pending = {echo_pending_of, echo_span_of, &in};
     mark_line_start(in);
     return true;
 }

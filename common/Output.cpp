@@ -70,9 +70,11 @@ void block_stop_signals(sigset_t *previous) {
 // temporary files and the journal, then end as the signal would.  Only
 // async-signal-safe calls: unlink, and raise with the default action back
 // (SA_RESETHAND).  The fuzz harness keeps libFuzzer's own handlers.
+void out_discard_from_signal() { journal_signal_cleanup(); }
+
 #ifndef WEATHER_FUZZ_SEAM
 static void on_signal(int sig) {
-    journal_signal_cleanup();
+    out_discard_from_signal();
     raise(sig);
 }
 #endif

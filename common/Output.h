@@ -52,6 +52,9 @@ void out_commit();
 // Removes every temporary file of the run, its journal, and forgets the run's output
 // files; nothing is committed.  Runs at the process's exit as well.
 void out_discard();
+// Removes every temporary file of the run and nothing else, for a signal handler that
+// ends the process next: only unlink is called, the table is left as it is.
+void out_discard_from_signal();
 
 #ifdef WEATHER_FUZZ_SEAM
 // Fuzz build only: discards the run's output files without a message, as the end of

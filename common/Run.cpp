@@ -122,7 +122,10 @@ int log_open(const char *argv0, const char *base, const char *chosen) {
     }
     int fd = open_log(chosen != nullptr);
     if (fd < 0) return 1;
-    if (!(log_file = fdopen(fd, "w"))) {
+    // The stream buffers the log in Config (a large buffer: the echo of a source puts
+    // megabytes into the log), where the floating-point handler finds it.  Messages
+    // still flush it each time.
+    if (!(log_file = log_stream(fd))) {
         refuse_log("Could not open file: ", fd, errno);
         return 1;
     }
@@ -135,10 +138,6 @@ int log_open(const char *argv0, const char *base, const char *chosen) {
     char folder[PATH_MAX], real[PATH_MAX];
     folder_of(shared, folder);
     if (realpath(folder, real)) journal_folder(real);
-    // A large buffer: the echo of a source puts megabytes into the log.  Messages still
-    // flush it each time.
-    static char log_buffer[1 << 16];
-    setvbuf(log_file, log_buffer, _IOFBF, sizeof log_buffer);
     char status[8];
     heap_check(__FILE__, __LINE__);
     heap_report();
@@ -146,7 +145,7 @@ int log_open(const char *argv0, const char *base, const char *chosen) {
     fprintf(log_file, "Initial %s\n", mem_status(status));
     fprintf(log_file, "Program:  %s\n", argv0);
     fprintf(log_file, "   Time:  %s", asctime(localtime(&now)));
-    fflush(log_file);
+    log_flush();
     return 0;
 }
 
@@ -158,7 +157,7 @@ int log_close() {
     // The log is whole before the first output is replaced: once the commit is made,
     // nothing can fail the run.  A log cut short is no normal end: the message reaches
     // the console at least, and the run's outputs are not put in place.
-    if (fflush(log_file) != 0 || ferror(log_file) != 0) {
+    if (!log_flush() || ferror(log_file) != 0) {
         fclose(log_file);
         log_file = nullptr;
         MSG_FATAL("Could not write file: ", log_path);

@@ -298,7 +298,7 @@ int renval_main(const char *argv0, const CommandLine &line) {
     fprintf(log_file, "old weather file:  %s\n", paths.old_path);
     fprintf(log_file, "new weather file:  %s\n", paths.new_path);
     fprintf(log_file, "contaminant file:  %s\n", paths.species_path);
-    fflush(log_file);
+    log_flush();
 
     check_outputs(paths, line.control);
     convert_weather_10(paths);

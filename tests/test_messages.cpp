@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "Config.h"
+#include "Input.h"
 #include "Variant.h"
 #include "log_capture.h"
 #include "support.h"
@@ -22,9 +24,19 @@ void fatal_child(const std::string &log, int severity) {
     msg_setup(0);
     report_msg(severity, "dir/Unit.cpp", 9, "it ", "ends", "");
 }
-void divide_child(const std::string &log, double a, double b) {
-    log_file = fopen(log.c_str(), "w");
-    msg_setup(0);
+// The log of a converter run, with a line still in its buffer and two lines of
+// `source` read (tolvex echoes them), when a / b traps.
+void divide_child(const std::string &log, const std::string &source, double a, double b,
+                  int box) {
+    if (box) setsid();  // no controlling terminal: the box goes to stderr
+    log_file = log_stream(open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    msg_setup(box);
+    fputs("Head\n", log_file);
+    Input in;
+    char line[16];
+    input_open(in, source.c_str(), OPEN_FATAL, true, "Test", 1);
+    input_line(in, line, sizeof line);
+    input_line(in, line, sizeof line);
     volatile double x = a, y = b, q = x / y;
     (void)q;
     exit(0);
@@ -63,6 +75,18 @@ TEST(Messages, TextEndsAtFirstEmptyPieceAndIsCutAtTheLimit) {
               "NOTE  (file Two, line 15)\n " + std::string(limit - 1, 'y') + "\n");
 }
 
+// A log that cannot be written stays failed: log_close then refuses to commit.
+TEST(Messages, TheLogStreamRemembersAFailedWrite) {
+    log_file = log_stream(open("/dev/full", O_WRONLY | O_CLOEXEC));
+    ASSERT_NE(log_file, nullptr);
+    fputs("lost\n", log_file);
+    EXPECT_FALSE(log_flush());
+    log_write("more\n", 5);
+    EXPECT_FALSE(log_flush());
+    EXPECT_NE(fclose(log_file), 0);
+    log_file = nullptr;
+}
+
 // FATAL and any severity above it end the run with status 1: on stderr the word and
 // the text in one line, in the log (closed by then) the usual two lines.  Before
 // msg_setup nothing goes to stderr.
@@ -76,17 +100,26 @@ TEST(MessagesDeathTest, FatalEndsTheRunWithStatus1) {
     EXPECT_EXIT(report_msg(FATAL, "U", 1, "quiet", ""), ::testing::ExitedWithCode(1), "^$");
 }
 
+// The handler writes with write(2) alone: what the log stream holds, then the input's
+// pending echo, then the FATAL; on stderr the line or the box of the message mode.
 TEST(MessagesDeathTest, FloatingPointTrapsAreFatalFromConfig) {
     TempDir dir;
-    const std::string log = dir / "x.log";
-    const struct { double a, b; const char *text; } rows[] = {
-        {1.0, 0.0, "Floating-point divide by zero"},
-        {0.0, 0.0, "Invalid floating-point operation"},
-        {1e308, 1e-308, "Floating-point overflow"}};
+    const std::string log = dir / "x.log", source = dir / "in.txt";
+    write_file(source, "first\nsecond\nthird\n");
+    const struct { double a, b; int box; const char *text; } rows[] = {
+        {1.0, 0.0, 0, "Floating-point divide by zero"},
+        {0.0, 0.0, 0, "Invalid floating-point operation"},
+        {1e308, 1e-308, 0, "Floating-point overflow"},
+        {1.0, 0.0, 1, "Floating-point divide by zero"}};
     for (const auto &r : rows) {
-        EXPECT_EXIT(divide_child(log, r.a, r.b), ::testing::ExitedWithCode(1),
-                    std::string("^FATAL ") + r.text + "\n$");
-        EXPECT_EQ(read_file(log).rfind("FATAL  (file Config, line ", 0), 0u) << read_file(log);
+        const std::string err = r.box ? std::string("^\n\\+--- FATAL ---\n\\| \\(X\\)\n ") + r.text +
+                                            "\n  \\(file Config, line [0-9]+\\)\n\\[ OK \\]\n$"
+                                      : std::string("^FATAL ") + r.text + "\n$";
+        EXPECT_EXIT(divide_child(log, source, r.a, r.b, r.box), ::testing::ExitedWithCode(1), err);
+        EXPECT_EQ(masked_lines(read_file(log)), std::string("Head\n") +
+                                                    (kTolvex ? "first\nsecond\n" : "") +
+                                                    "FATAL  (file Config, line #)\n " + r.text +
+                                                    "\n");
     }
 }
 
