@@ -4,7 +4,9 @@
 #define MSG_UNIT "Utils"
 #include "FileCopy.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "Config.h"
 #include "FaultSeam.h"
@@ -18,21 +20,22 @@ int file_copy(const char *from, const char *to) {
         fprintf(log_file, "file_copy\n  from %s\n  to %s\n", from, to);
         log_flush();
     }
+    errno = EIO;  // the reason of a failure the fault seam makes
     FILE *src = fault() ? nullptr : fopen(from, "r");
-    if (!src) MSG_FATAL(" Failed to open ", from);
+    if (!src) MSG_FATAL(" Failed to open ", from, ": ", strerror(errno));
     // The copy is an output file: it replaces `to` only when the run commits it.
     FILE *dst = out_open(to);
-    if (!dst) MSG_FATAL(" Failed to open ", to);
+    if (!dst) MSG_FATAL(" Failed to open ", to, ": ", strerror(errno));
     char *fbuff = (char *)alc_e(kCopyBufferSize, "fbuff");
     char *tbuff = (char *)alc_e(kCopyBufferSize, "tbuff");
     setvbuf(dst, tbuff, _IOFBF, kCopyBufferSize);
     // Block by block through fbuff; a failed write ends the run in out_write.
     for (size_t n; (n = fread(fbuff, 1, kCopyBufferSize, src)) > 0;) out_write(dst, fbuff, n);
-    bool failed = fault() || ferror(src) != 0;
+    const int read_error = ferror(src) ? errno : fault() ? EIO : 0;
     out_close(dst);
     fclose(src);
     fre_e(tbuff, kCopyBufferSize, "tbuff");
     fre_e(fbuff, kCopyBufferSize, "fbuff");
-    if (failed) MSG_FATAL("Could not write file: ", to);
+    if (read_error) MSG_FATAL("Could not write file: ", to, ": ", strerror(read_error));
     return 0;
 }

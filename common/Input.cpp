@@ -6,6 +6,7 @@
 #include "Input.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -128,10 +129,20 @@ static void unload(Input &in) {
 bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
                 int line) {
     if (in.file) report_fatal(unit, line, "_UNXT already open", "");
+    errno = EIO;  // the reason of a failure the fault seam makes
     in.file = fault() ? nullptr : fopen(path, "r");
+    // A folder opens, but has no text.
+    struct stat st;
+    if (in.file && fstat(fileno(in.file), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fclose(in.file);
+        in.file = nullptr;
+        errno = EISDIR;
+    }
     if (!in.file) {
-        if (how == OPEN_FATAL) report_fatal(unit, line, " Could not open file: ", path, "");
-        if (how == OPEN_ERROR) report_msg(ERROR, unit, line, " Could not open file: ", path, "");
+        const char *reason = strerror(errno);
+        if (how == OPEN_FATAL) report_fatal(unit, line, " Could not open file: ", path, ": ", reason, "");
+        if (how == OPEN_ERROR)
+            report_msg(ERROR, unit, line, " Could not open file: ", path, ": ", reason, "");
         return false;
     }
     unload(in);
@@ -139,12 +150,17 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
     open_texts.push_back({in.file, in.data});
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
     // A read that fails must not pass for the end of the file.
-    if (fault() || ferror(in.file)) MSG_FATAL("Could not read file: ", path);
+    const int read_error = ferror(in.file) ? errno : fault() ? EIO : 0;
+    if (read_error) MSG_FATAL("Could not read file: ", path, ": ", strerror(read_error));
     if (in.size > kMaxInputBytes) MSG_FATAL("Source is larger than 256 MB: ", path);
     in.echo = echo && variant::kEchoInput;
     if (in.echo) log_pending = {echo_pending_of, echo_span_of, &in};
     mark_line_start(in);
     return true;
+}
+
+void input_skip_bom(Input &in) {
+    if (in.pos == 0 && in.size >= 3 && memcmp(in.data, "\xEF\xBB\xBF", 3) == 0) in.pos = 3;
 }
 
 void input_close(Input &in) {

@@ -62,6 +62,9 @@ struct Input {
 // than 256 MB: " with the path when it is (a device that never ends, say).
 bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const char *unit,
                 int line);
+// Passes over a UTF-8 byte-order mark at the start of `in`'s text, which is then read
+// from the character after it; the echo keeps the bytes as they were read.
+void input_skip_bom(Input &in);
 // Closes `in` (the echo written first); FATAL "Problem while closing _UNXT" when
 // closing fails or `in` was not open.
 void input_close(Input &in);

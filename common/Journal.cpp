@@ -68,8 +68,15 @@ bool copy_path(char *out, const char *path) {
 }
 
 // ---- the file ---------------------------------------------------------------------
+// True when the fault seam fails this step, as an I/O error would.
+bool seam_fails() {
+    if (!fault()) return false;
+    errno = EIO;
+    return true;
+}
+
 bool write_all(int fd, const std::string &bytes) {
-    if (fault()) return false;
+    if (seam_fails()) return false;
     for (size_t done = 0; done < bytes.size();) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -129,7 +136,7 @@ bool make_journal() {
 // Creates the run's journal in `folder`.
 bool create_journal() {
     if (snprintf(journal_path, PATH_MAX, "%s/%sXXXXXX", folder, kPrefix) >= PATH_MAX) return false;
-    if (fault()) return false;
+    if (seam_fails()) return false;
     // Made with the stop signals held, so that the handler knows of every journal.
     sigset_t stop, previous;
     sigemptyset(&stop);
@@ -359,7 +366,7 @@ bool journal_commit(const CommitStep *steps, int n) {
     if (!append(record)) return false;
     // On the disk before the first of several renames: a crash after it finds the
     // journal.  A single rename is whole by itself.
-    if (n > 1 && journal_fd >= 0 && (fault() || fsync(journal_fd) != 0)) return false;
+    if (n > 1 && journal_fd >= 0 && (seam_fails() || fsync(journal_fd) != 0)) return false;
     own.step_count = n;
     own.committed = true;
     return true;

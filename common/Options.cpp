@@ -52,6 +52,10 @@ CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info) {
     int plain_count = 0;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
+        if (strcmp(arg, "-h") == 0) {  // the short form every newcomer tries first
+            line.status = answer(Action::Help, info);
+            return line;
+        }
         if (strncmp(arg, "--", 2) != 0) {
             if (plain_count < 2) plain[plain_count] = arg;
             ++plain_count;

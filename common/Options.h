@@ -23,7 +23,7 @@ struct CommandLine {
 };
 
 // Reads argv[1] .. argv[argc - 1].
-// - "--help" ("<usage>" to the standard output stream) and "--version" ("<program>
+// - "--help" or "-h" ("<usage>" to the standard output stream) and "--version" ("<program>
 //   <version>" and a line end) are answered at once, status 0 (1 when the standard
 //   output stream cannot be written);
 // - "--log FILE" (or "--log=FILE") names the run's log;

@@ -65,6 +65,18 @@ void block_stop_signals(sigset_t *previous) {
 
 }  // namespace
 
+// True when the fault seam fails this step, as an I/O error would.
+static bool seam_fails() {
+    if (!fault()) return false;
+    errno = EIO;
+    return true;
+}
+
+// Notes the reason of a step that failed (`bad`) unless an earlier one is noted.
+static void note_failure(bool bad, int &error) {
+    if (bad && error == 0) error = errno ? errno : EIO;
+}
+
 // ---- signals and the end of the process --------------------------------------------
 // SIGINT, SIGTERM, SIGHUP outside the commit (which holds them back): remove the
 // temporary files and the journal, then end as the signal would.  Only
@@ -166,7 +178,8 @@ static int free_slot() {
 FILE *out_open(const char *path) {
     install_cleanup();
     int i = free_slot();
-    if (i < 0 || fault()) return nullptr;
+    if (i < 0) errno = EMFILE;
+    if (i < 0 || seam_fails()) return nullptr;
     Output &o = outputs[i];
     snprintf(o.dest, sizeof o.dest, "%s", path);
     // One of the process's own streams is written as it goes, whatever lies behind it
@@ -196,7 +209,7 @@ FILE *out_open(const char *path) {
         o.state = State::Open;
         return o.f;
     }
-    // A file that may not be written is not replaced either.
+    // A file that may not be written is not replaced either (access sets the reason).
     if (exists && access(o.target, W_OK) != 0) return nullptr;
 
     int fd = create_temp(o);
@@ -227,7 +240,7 @@ FILE *out_open_in_place(int fd, const char *path) {
     install_cleanup();
     int i = free_slot();
     FILE *f = nullptr;
-    if (i >= 0 && !fault() && ftruncate(fd, 0) == 0) f = fdopen(fd, "wb");
+    if (i >= 0 && !seam_fails() && ftruncate(fd, 0) == 0) f = fdopen(fd, "wb");
     if (!f) {
         close(fd);
         return nullptr;
@@ -242,25 +255,29 @@ FILE *out_open_in_place(int fd, const char *path) {
 }
 
 void out_wrote(FILE *f, bool ok) {
-    if (fault() || !ok) MSG_FATAL("Could not write file: ", dest_of(f));
+    int error = 0;
+    note_failure(!ok, error);
+    note_failure(seam_fails(), error);
+    if (error) MSG_FATAL("Could not write file: ", dest_of(f), ": ", strerror(error));
 }
 
 void out_write(FILE *f, const void *data, size_t n) { out_wrote(f, fwrite(data, 1, n, f) == n); }
 
 void out_close(FILE *f) {
     Output *o = find(f);
-    bool failed = fault() || fflush(f) != 0 || ferror(f);
+    int error = 0;
+    note_failure(seam_fails() || fflush(f) != 0 || ferror(f), error);
     // A temporary file is on the disk before it may replace anything.
-    if (o && !o->in_place && (fault() || (kSyncToDisk && fsync(fileno(f)) != 0))) failed = true;
-    if (fault()) failed = true;
-    if (fclose(f) != 0) failed = true;
+    if (o && !o->in_place) note_failure(seam_fails() || (kSyncToDisk && fsync(fileno(f)) != 0), error);
+    note_failure(seam_fails(), error);
+    note_failure(fclose(f) != 0, error);
     if (!o) {
-        if (failed) MSG_FATAL("Could not write file: (unknown)");
+        if (error) MSG_FATAL("Could not write file: (unknown): ", strerror(error));
         return;
     }
     o->f = nullptr;
     o->state = o->in_place ? State::Free : State::Finished;
-    if (failed) MSG_FATAL("Could not write file: ", o->dest);
+    if (error) MSG_FATAL("Could not write file: ", o->dest, ": ", strerror(error));
 }
 
 // ---- the commit -------------------------------------------------------------------
@@ -286,13 +303,13 @@ static bool copy_backup(const char *from, const char *to) {
     static char block[1 << 16];
     for (ssize_t n; ok && (n = read(in, block, sizeof block)) != 0;) {
         if (n < 0 && errno == EINTR) continue;
-        ok = n > 0 && !fault() && write(out, block, (size_t)n) == n;
+        ok = n > 0 && !seam_fails() && write(out, block, (size_t)n) == n;
     }
     struct stat st;
     ok = ok && fstat(in, &st) == 0;
     if (ok && fchown(out, st.st_uid, st.st_gid) != 0) {
     }
-    ok = ok && fchmod(out, st.st_mode & 07777) == 0 && !fault() &&
+    ok = ok && fchmod(out, st.st_mode & 07777) == 0 && !seam_fails() &&
          (!kSyncToDisk || fsync(out) == 0);
     if (out >= 0 && close(out) != 0) ok = false;
     close(in);
@@ -316,11 +333,12 @@ static bool make_backup(const char *target, const char *backup) {
 // stop signals are let through (a signal held back meanwhile ends the run as it would
 // have), and the FATAL names the output.
 [[noreturn]] static void abandon_commit(const sigset_t *previous, const Output &o) {
+    const int error = errno ? errno : EIO;  // of the step that failed
     journal_settle();
     for (Output &each : outputs)
         if (each.state == State::Finished) each.state = State::Free;
     sigprocmask(SIG_SETMASK, previous, nullptr);
-    MSG_FATAL("Could not write file: ", o.dest);
+    MSG_FATAL("Could not write file: ", o.dest, ": ", strerror(error));
 }
 
 void out_commit() {
@@ -351,7 +369,7 @@ void out_commit() {
     if (first && !journal_commit(steps, n)) abandon_commit(&previous, *first);
     for (Output &o : outputs) {
         if (o.state != State::Finished) continue;
-        if (fault() || rename(o.temp, o.target) != 0) abandon_commit(&previous, o);
+        if (seam_fails() || rename(o.temp, o.target) != 0) abandon_commit(&previous, o);
     }
     for (Output &o : outputs) {
         if (o.state != State::Finished) continue;

@@ -24,6 +24,7 @@
 #include "Paths.h"
 #include "Run.h"
 #include "FileCopy.h"
+#include "FileKind.h"
 #include "Input.h"
 #include "Numbers.h"
 #include "WeatherFile.h"
@@ -224,6 +225,8 @@ int convert_weather_10(const RenvalPaths &paths) {
     check_paths(paths);
     Input in;
     input_open(in, paths.old_path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
+    if (file_kind(in.data, in.size) == FileKind::Weather20)
+        MSG_FATAL("Already a weather file 2.0: ", paths.old_path);
     FILE *wth = open_work_file(paths.work_path);
     fprintf(log_file, "\nReading weather file: %s\n", paths.old_path);
 
@@ -261,9 +264,18 @@ int convert_weather_10(const RenvalPaths &paths) {
 static void read_control(const char *path, RenvalPaths &paths) {
     Input in;
     input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
+    input_skip_bom(in);
+    // Each line must be there: "End of file" says which is missing.
+    auto expect_line = [&in](const char *which) {
+        if (in.pos >= in.size) MSG_FATAL("End of file", ": the control file has no line ", which);
+    };
+    expect_line("1 (the old weather file)");
     read_path(in, paths.old_path, kLineSize);
+    expect_line("2 (the new weather file)");
     read_path(in, paths.new_path, kLineSize);
+    expect_line("3 (the species file)");
     read_path(in, paths.species_path, kLineSize);
+    expect_line("4 (the description)");
     next_token(in, paths.description, TOK_LINE, kLineSize);
     input_close(in);
 }

@@ -4,7 +4,7 @@
 
 static const char kUsage[] =
     "Usage: renval [--log FILE] [control-file [-d]]\n"
-    "       renval --help | --version\n"
+    "       renval --help | -h | --version\n"
     "\n"
     "Upgrades a weather file 1.0 to a weather file 2.0 and, when the 1.0 file lists\n"
     "species, a species file, as the control file says.  Without a control file\n"

@@ -61,15 +61,16 @@ struct Case {
 TEST(ImportFailures, EndTheRunWithStatusOneAndNoDestination) {
     const std::string year_tmy2 = join_lines(source_lines(false, marked_year()));
     const Case cases[] = {
-        {"tmy2 missing", kTmy2, "", "1/1 1/1", " Failed to open source"},
-        {"epw missing", kEpw, "", "1/1 1/1", " Could not open file: source"},
-        {"tmy2 extra line", kTmy2, "extra line\n" + year_tmy2, "1/1 1/1", " Wrong file format"},
+        {"tmy2 missing", kTmy2, "", "1/1 1/1", " Failed to open source: No such file or directory"},
+        {"epw missing", kEpw, "", "1/1 1/1", " Could not open file: source: No such file or directory"},
+        {"tmy2 extra line", kTmy2, "extra line\n" + year_tmy2, "1/1 1/1",
+         " Wrong file format: source"},
         {"tmy2 ends at 1/31 (positioning)", kTmy2, cut(kTmy2, 744), "1/1 1/1",
-         " End-of-File encountered"},
+         " End-of-File encountered: a TMY2 year has 8760 records, source has 744"},
         {"tmy2 ends at 1/31 (day loop)", kTmy2, cut(kTmy2, 744), "1/30 2/2",
-         " End-of-File encountered"},
+         " End-of-File encountered: a TMY2 year has 8760 records, source has 744"},
         {"tmy2 ends inside a record", kTmy2, cut(kTmy2, 48).substr(0, 60 + 143 * 47 + 100),
-         "1/2 1/2", " End-of-File encountered"},
+         "1/2 1/2", " End-of-File encountered: a TMY2 year has 8760 records, source has 48"},
         {"epw search reaches the end", kEpw, cut(kEpw, 744), "3/1 3/1",
          " End-of-File encountered"},
         {"epw ends before the last record", kEpw, cut(kEpw, 744), "1/30 2/2",
@@ -105,7 +106,7 @@ TEST(ImportFailures, EndTheRunWithStatusOneAndNoDestination) {
          "Record of 1/3 hour 1 found where 1/2 hour 1 was expected"},
         {"epw day deleted", kEpw, without(kEpw, kJan2, 24), "1/2 1/2",
          "Record of 1/3 hour 1 found where 1/2 hour 1 was expected"},
-        {"tmy2 hours 0-23", kTmy2, hours_from_zero(kTmy2), "1/2 1/2", " Wrong file format"},
+        {"tmy2 hours 0-23", kTmy2, hours_from_zero(kTmy2), "1/2 1/2", " Wrong file format: source"},
         {"epw hours 0-23", kEpw, hours_from_zero(kEpw), "1/2 1/2",
          "Record of 1/2 hour 0 found where 1/1 hour 24 was expected"},
         {"tmy2 no valid dew point", kTmy2, no_dew_point(kTmy2), "1/2 1/2",
@@ -151,4 +152,22 @@ TEST(ImportFailures, AFailingFileOperationNeverLeavesAPartialFile) {
             EXPECT_EQ(hidden_files(dir), "") << k;
         });
     EXPECT_GT(n, 25 + 6);  // every line of the file was written once with a failure
+}
+
+// A source of the other type fails, and a hint names the type it looks like: a TMY2
+// file read as E/E stops at the 20th ERROR instead of one per field.
+TEST(ImportFailures, ASourceOfTheOtherTypeGetsAHint) {
+    for (bool epw : {false, true}) {
+        Conversion c;
+        write_file(c.dir / "source", join_lines(source_lines(epw, marked_year())));
+        convert(c, epw ? "TMY2" : "E/E", "source", "1/2 1/2");
+        EXPECT_EQ(c.result.status, 1);
+        EXPECT_NE(c.result.err.find(epw ? "FATAL  Wrong file format: source\n"
+                                            "hint: source looks like an E/E file, not TMY2\n"
+                                        : "FATAL Run terminated because of input errors\n"
+                                          "hint: source looks like a TMY2 file, not E/E\n"),
+                  std::string::npos)
+            << c.result.err;
+        EXPECT_LT(c.result.err.size(), 2000u);
+    }
 }

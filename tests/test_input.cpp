@@ -204,9 +204,9 @@ TEST_F(InputUnit, OpenFailuresNameThePathAtTheCallersPosition) {
     EXPECT_FALSE(input_open(in, none.c_str(), OPEN_QUIET, true, "Caller", 40));
     EXPECT_FALSE(input_open(in, none.c_str(), OPEN_ERROR, true, "src/Caller.cpp", 41));
     EXPECT_EQ(MSG(ERR_COUNT), 1);
-    EXPECT_EQ(log.text(), "ERROR  (file Caller, line 41)\n  Could not open file: " + none + "\n");
+    EXPECT_EQ(log.text(), "ERROR  (file Caller, line 41)\n  Could not open file: " + none + ": No such file or directory\n");
     EXPECT_EXIT(with_setup([&] { input_open(in, none.c_str(), OPEN_FATAL, true, "Caller", 1); }),
-                ::testing::ExitedWithCode(1), "^FATAL  Could not open file: .*/none.txt\n$");
+                ::testing::ExitedWithCode(1), "^FATAL  Could not open file: .*/none.txt: No such file or directory\n$");
     open("x");
     EXPECT_EXIT(with_setup([&] { input_open(in, none.c_str(), OPEN_ERROR, true, "Caller", 1); }),
                 ::testing::ExitedWithCode(1), "^FATAL _UNXT already open\n$");

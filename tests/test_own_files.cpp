@@ -137,7 +137,7 @@ TEST(OwnFiles, ARunTouchesOnlyItsOwnFilesAndSaysWhyItRefuses) {
              write_file(d / "out.wth", "older");
              write_file(d / "data.dat", tolvex_control("out.wth", "1/1 12/31"));
          },
-         "ulimit -f 100; ./tolvex data.dat", 1, "FATAL Could not write file: out.wth\n",
+         "ulimit -f 100; ./tolvex data.dat", 1, "FATAL Could not write file: out.wth: File too large\n",
          [](const TempDir &d) { EXPECT_EQ(read_file(d / "out.wth"), "older"); }},
         {"a log of the run's own, and a work file beside it",
          [](const TempDir &d) {

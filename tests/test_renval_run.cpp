@@ -158,10 +158,14 @@ TEST(RenvalRun, FailuresEndWithStatusOneAndTheirMessage) {
         std::string old_text, control;
         const char *message;
     } rows[] = {
-        {"no 1.0 file", good, control_file("missing.wth"), "FATAL  Could not open file: missing.wth\n"},
-        {"short control file", good, "old.wth\r\nnew.wth\r\n", "FATAL End of file\n"},
+        {"no 1.0 file", good, control_file("missing.wth"),
+         "FATAL  Could not open file: missing.wth: No such file or directory\n"},
+        {"short control file", good, "old.wth\r\nnew.wth\r\n",
+         "FATAL End of file: the control file has no line 3 (the species file)\n"},
         {"1.0 file ends early", good.substr(0, good.size() / 2), control_file("old.wth"),
          "FATAL End of file\n"},
+        {"a 2.0 file to upgrade", "WeatherFile Ventora 2.0\r\nx\r\n1/1\t!start-of-file date\r\n",
+         control_file("old.wth"), "FATAL Already a weather file 2.0: old.wth\n"},
         {"bad count", replace("\n1\nCO2", "\nx\nCO2"), control_file("old.wth"),
          "ERROR Bad integer: x\nERROR Bad integer: CO2\nFATAL Run terminated because of input errors\n"},
         {"bad day line", replace("283.15", "warm"), control_file("old.wth"),
@@ -254,7 +258,7 @@ TEST(RenvalRun, AWriteThatFailsIsNeverASuccess) {
         write_file(dir / "data.dat", control);
         RunResult r = run_program(RENVAL_EXE, dir.path(), {"data.dat"});
         EXPECT_EQ(r.status, 1) << control;
-        EXPECT_EQ(r.err, "FATAL Could not write file: /dev/full\n") << control;
+        EXPECT_EQ(r.err, "FATAL Could not write file: /dev/full: No space left on device\n") << control;
         EXPECT_FALSE(file_exists(dir / "new.wth")) << control;
         EXPECT_FALSE(file_exists(dir / "new.ctm")) << control;
     }
@@ -290,8 +294,8 @@ TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
         EXPECT_EQ(hidden_files(dir.path()), "") << k;
     });
     EXPECT_GT(n, 90);  // every write of both files and the copy was made to fail
-    for (const char *kind : {"FATAL  Could not open file: data.dat\n",
-                             "FATAL Could not read file: old.wth\n",
+    for (const char *kind : {"FATAL  Could not open file: data.dat: Input/output error\n",
+                             "FATAL Could not read file: old.wth: Input/output error\n",
                              "FATAL Insufficient memory to allocate: names\n",
                              "FATAL Insufficient memory to allocate: fbuff\n"})
         EXPECT_NE(failures.find(kind), std::string::npos) << kind;

@@ -14,6 +14,12 @@ namespace {
 const std::string kHandDir = std::string(TESTS_DIR) + "/data/";
 
 // A control file in the layout the window writes (CR LF line ends).
+// The first two lines of a synthetic TMY2 or EPW year.
+std::string source_head(bool epw) {
+    const std::vector<std::string> lines = source_lines(epw, marked_year());
+    return lines[0] + "\n" + lines[1] + "\n";
+}
+
 std::string control(const std::string &type, const std::string &dates,
                     const std::string &tail = " 1 \r\n 0 \r\n01/01 01/01\r\n") {
     return "Test run\r\nout.wth\r\n" + type + "\r\nout.wth\r\n" + dates + "\r\n" + tail;
@@ -73,10 +79,14 @@ TEST(TolvexRun, DateFormsAndCommentsGiveTheSameFile) {
     Conversion zeros(control("TEMPLATE", "01/01 01/01"));
     Conversion number(control("TEMPLATE", "1 0x1"));
     Conversion comment(control("TEMPLATE", "1/1 1/1 ! the whole of new year's day"));
+    Conversion blanks(control(" TEMPLATE\t", "1/1 1/1"));  // the type word without its blanks
+    Conversion bom("\xEF\xBB\xBF" + control("TEMPLATE", "1/1 1/1"));  // an editor's mark
     ASSERT_EQ(plain.result.status, 0);
     EXPECT_EQ(zeros.out, plain.out);
     EXPECT_EQ(number.out, plain.out);
     EXPECT_EQ(comment.out, plain.out);
+    EXPECT_EQ(blanks.out, plain.out);
+    EXPECT_EQ(bom.out, plain.out);
 
     // LF line ends read like CR LF; a "!" comment on the count line changes nothing.
     std::string lf = "Test run\nout.wth\nTEMPLATE\nout.wth\n1/1 1/1\n 1 \n 0 ! none\n01/01 01/01\n";
@@ -140,11 +150,19 @@ TEST(TolvexRun, FailuresEndWithStatusOneAndTheirMessageAndLeaveTheDestination) {
         {"long line", std::string(255, 'd') + "\r\n" + control("TEMPLATE", "1/1 1/1"),
          "FATAL Buffer overflow: "},
         {"no folder", "T\r\nx\r\nTEMPLATE\r\nmissing/out.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n1/1 1/1\r\n",
-         "FATAL  Failed to open missing/out.wth\n"},
+         "FATAL  Failed to open missing/out.wth: No such file or directory\n"},
         {"lower case type", control("tmy2", "1/1 1/1"), "FATAL Unrecognized file type: tmy2\n"},
-        {"trailing blank", control("TEMPLATE ", "1/1 1/1"),
-         "FATAL Unrecognized file type: TEMPLATE \n"},
-        {"missing source", "T\r\nnone.tm2\r\nTMY2" + tail, "FATAL  Failed to open none.tm2\n"},
+        // Mistakes a newcomer makes, with a hint after the FATAL.
+        {"a TMY2 file as control file", source_head(false),
+         "FATAL Not a control file: data.dat is a TMY2 weather file\n"
+         "hint: see tolvex(1) for the control file's lines\n"},
+        {"an EPW file as control file", source_head(true),
+         "FATAL Not a control file: data.dat is an E/E weather file\n"},
+        {"fewer special days than counted", control("TEMPLATE", "1/1 1/1", " 1 \r\n 2 \r\n7/4 8\r\n1/1 1/1\r\n"),
+         "hint: the control file lists fewer special days than its count (2)\n"},
+        {"unknown type", control("TEMPLATES", "1/1 1/1"),
+         "FATAL Unrecognized file type: TEMPLATES\nhint: the type is TMY2, E/E or TEMPLATE\n"},
+        {"missing source", "T\r\nnone.tm2\r\nTMY2" + tail, "FATAL  Failed to open none.tm2: No such file or directory\n"},
         // A source that is the destination, however spelt.
         {"source is destination", control("TMY2", "1/1 1/1"),
          "FATAL Destination is the source file: out.wth\n"},
@@ -170,8 +188,15 @@ TEST(TolvexRun, MissingControlFileAndUncreatableLog) {
     TempDir dir;
     RunResult missing = run_program(TOLVEX_EXE, dir.path(), {"nowhere.dat"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "FATAL  Could not open file: nowhere.dat\n");
+    EXPECT_EQ(missing.err, "FATAL  Could not open file: nowhere.dat: No such file or directory\n");
     EXPECT_NE(read_file(dir / "TOLVEX.LOG").find("FATAL  (file Tolvex, line "), std::string::npos);
+    EXPECT_EQ(missing.see, "see " + dir.path() + "/TOLVEX.LOG\n");
+    RunResult folder = run_program(TOLVEX_EXE, dir.path(), {"/"});
+    EXPECT_EQ(folder.err, "FATAL  Could not open file: /: Is a directory\n");
+    // -h asks for the usage, as --help does.
+    RunResult help = run_program(TOLVEX_EXE, dir.path(), {"-h"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.see + help.err, "");
 
     // A folder where the log should be: the run ends at once and says why.
     TempDir blocked;
@@ -195,7 +220,9 @@ TEST(TolvexRun, MessageSwitchChoosesBoxOrConsole) {
 
     for (const char *other : {"-x", "/D "}) {
         Conversion console(control("tmy2", "1/1 1/1"), {"data.dat", other});
-        EXPECT_EQ(console.result.err, "FATAL Unrecognized file type: tmy2\n") << other;
+        EXPECT_EQ(console.result.err,
+                  "FATAL Unrecognized file type: tmy2\nhint: the type is TMY2, E/E or TEMPLATE\n")
+            << other;
     }
 }
 
@@ -203,7 +230,7 @@ TEST(TolvexRun, AWriteThatFailsIsNeverASuccess) {
     // A full device as the weather file: written directly, as there is nothing to replace.
     Conversion full("T\r\nx\r\nTEMPLATE\r\n/dev/full\r\n1/1 12/31\r\n 1 \r\n 0 \r\n1/1 1/1\r\n");
     EXPECT_EQ(full.result.status, 1);
-    EXPECT_EQ(full.result.err, "FATAL Could not write file: /dev/full\n");
+    EXPECT_EQ(full.result.err, "FATAL Could not write file: /dev/full: No space left on device\n");
 }
 
 TEST(TolvexRun, AReplacedDestinationKeepsItsModeAndALinkStays) {

@@ -7,6 +7,7 @@
 #define MSG_UNIT "Wfiles"
 #include "Producers.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,11 +20,12 @@ constexpr int kTmy2HeaderSize = 256;   // header line: 255 characters and the te
 constexpr int kTmy2MaxWidth = 32;      // widest span read_fixed is asked for
 constexpr int kRecordsPerYear = kDaysInYear * kHoursPerDay;
 
-// A position in a text held in memory.
+// A position in a text held in memory: the TMY2 file at `path`.
 struct Cursor {
     const char *data;
     size_t size;
     size_t pos;
+    const char *path;
     int next() { return pos < size ? (unsigned char)data[pos++] : EOF; }
 };
 
@@ -55,6 +57,26 @@ static bool skip_line(Cursor &f) {
     return false;
 }
 
+// FATAL " End-of-File encountered" with the records the file has (its lines after the
+// header) against a year's.
+[[noreturn]] static void end_of_file(const Cursor &f) {
+    long lines = 0;
+    for (size_t i = 0; i < f.size;) {
+        size_t end = line_end_length(f.data + i, f.size - i);
+        if (end) {
+            ++lines;
+            i += end;
+        } else if (++i == f.size) {
+            ++lines;  // a last line without its line end
+        }
+    }
+    char fact[96];
+    snprintf(fact, sizeof fact, ": a TMY2 year has %d records, ", kRecordsPerYear);
+    char count[32];
+    snprintf(count, sizeof count, " has %ld", lines > 0 ? lines - 1 : 0);
+    MSG_FATAL(" End-of-File encountered", fact, f.path, count);
+}
+
 // The next `n` characters (n <= kTmy2MaxWidth) at `f` into `text`, CR and LF skipped
 // without being counted, so that a field never ends early at a line end.  At the end
 // of the file: null with `soft`, else FATAL " End-of-File encountered".  Returns `text`.
@@ -64,7 +86,7 @@ static const char *read_fixed(Cursor &f, int n, char (&text)[kTmy2MaxWidth + 1],
         int c = f.next();
         if (c == EOF) {
             if (soft) return nullptr;
-            MSG_FATAL(" End-of-File encountered");
+            end_of_file(f);
         }
         if (c != '\r' && c != '\n') text[i++] = (char)c;
     }
@@ -223,8 +245,8 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     tmy2.gaps.format = &source_format(SourceType::Tmy2);
     tmy2.gaps.index = [&tmy2](std::vector<RecordValues> &records) { index_tmy2(tmy2, records); };
     if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))
-        MSG_FATAL(" Failed to open ", settings.source_path);
-    tmy2.at = {tmy2.text.data, tmy2.text.size, 0};
+        MSG_FATAL(" Failed to open ", settings.source_path, ": ", strerror(errno));
+    tmy2.at = {tmy2.text.data, tmy2.text.size, 0, settings.source_path};
     fprintf(log_file, "Opened %s\n", settings.source_path);
 
     // The header line is read whole, so that a long one is never taken for the first
@@ -235,7 +257,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     bool too_long = false;
     while (!line_end_at(tmy2.at)) {
         int c = tmy2.at.next();
-        if (c == EOF) MSG_FATAL(" End-of-File encountered");
+        if (c == EOF) end_of_file(tmy2.at);
         if (n == kTmy2HeaderSize) {
             too_long = true;
             break;
@@ -252,7 +274,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     fprintf(log_file, "TMY2 header line:\n%s\n", header);
 
     tmy2.first = (long)tmy2.at.pos;
-    if (!skip_line(tmy2.at)) MSG_FATAL(" End-of-File encountered");
+    if (!skip_line(tmy2.at)) end_of_file(tmy2.at);
     tmy2.length = (long)tmy2.at.pos - tmy2.first;
 
     char field[kTmy2MaxWidth + 1];
@@ -260,7 +282,8 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     int month = atoi(read_fixed(tmy2.at, 2, field));
     int mday = atoi(read_fixed(tmy2.at, 2, field));
     int hour = atoi(read_fixed(tmy2.at, 2, field));
-    if (month != 1 || mday != 1 || hour != 2) MSG_FATAL(" Wrong file format");
+    if (month != 1 || mday != 1 || hour != 2)
+        MSG_FATAL(" Wrong file format", ": ", settings.source_path);
 
     // 24:00 of the day before the start: record 24 (start - 1) - 1, or the last one.
     const int start = settings.start_day;

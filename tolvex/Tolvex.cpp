@@ -1,9 +1,11 @@
 // Tolvex - driver, control file, day calendar and weather file head.  See Tolvex.h.
 #include "Tolvex.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "Config.h"
+#include "FileKind.h"
 #include "Input.h"
 #include "Paths.h"
 #include "Producers.h"
@@ -51,16 +53,32 @@ static bool in_range(int value, int first, int last, const char *text) {
     return false;
 }
 
+// Removes the blanks and tabs around `text`, in place.
+static void trim_blanks(char *text) {
+    size_t start = strspn(text, " \t"), end = strlen(text);
+    while (end > start && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    memmove(text, text + start, end - start);
+    text[end - start] = '\0';
+}
+
 // A value is applied only when its reader reported no ERROR.
 ConversionSettings read_control_file(const char *path) {
     ConversionSettings s{};
     Input in;
     input_open(in, path, OPEN_FATAL, true, MSG_UNIT, __LINE__);
+    input_skip_bom(in);
+    // A source or a weather file named instead of the control file would be read as
+    // one, with messages about dates that make no sense.
+    if (FileKind kind = file_kind(in.data + in.pos, in.size - in.pos); kind != FileKind::Other) {
+        msg_hint("see tolvex(1) for the control file's lines");
+        MSG_FATAL("Not a control file: ", path, " is ", file_kind_phrase(kind));
+    }
     days_set_defaults(s.days);
 
     next_token(in, s.description, TOK_LINE, kLineSize);
     read_path(in, s.source_path, kLineSize);
     next_token(in, s.file_type, TOK_LINE, kLineSize);
+    trim_blanks(s.file_type);
     read_path(in, s.dest_path, kLineSize);
 
     read_date(in, TOK_NEWLINE, &s.start_day);
@@ -76,8 +94,16 @@ ConversionSettings read_control_file(const char *path) {
     for (int i = 0; i < count && !input_eof(in); ++i) {
         int day, type;
         bool date_ok = read_date(in, TOK_NEWLINE, &day);
-        bool type_ok = read_int(in, TOK_NEXT, &type) &&
-                       in_range(type, 1, 12, " is not a day type (1 to 12)");
+        bool type_read = read_int(in, TOK_NEXT, &type);
+        // A date where the type should be: the list is shorter than its count, and the
+        // daylight-saving dates were taken for a special day.
+        if (!type_read && strchr(in.token, '/')) {
+            char hint[80];
+            snprintf(hint, sizeof hint,
+                     "the control file lists fewer special days than its count (%d)", count);
+            msg_hint(hint);
+        }
+        bool type_ok = type_read && in_range(type, 1, 12, " is not a day type (1 to 12)");
         if (date_ok && type_ok) days_set_special(s.days, day, type);
     }
 
@@ -93,7 +119,7 @@ ConversionSettings read_control_file(const char *path) {
 // ---- weather file head ------------------------------------------------------------
 FILE *open_weather_file(const ConversionSettings &s) {
     FILE *dest = out_open(s.dest_path);
-    if (!dest) MSG_FATAL(" Failed to open ", s.dest_path);
+    if (!dest) MSG_FATAL(" Failed to open ", s.dest_path, ": ", strerror(errno));
     wth_write_head(dest, s.description, s.start_day, s.end_day);
     for (int d = s.start_day;; d = next_day(d)) {
         const DayEntry &e = s.days.day[d];
@@ -101,7 +127,7 @@ FILE *open_weather_file(const ConversionSettings &s) {
         if (d == s.end_day) break;
     }
     wth_write_points_head(dest);
-    if (fflush(dest) != 0) MSG_FATAL("Could not write file: ", s.dest_path);
+    out_wrote(dest, fflush(dest) == 0);
     return dest;
 }
 
@@ -117,6 +143,19 @@ static void check_destination(const ConversionSettings &s, const char *control,
     if (same_file(run_log_path(), s.dest_path))
         MSG_FATAL("Destination is the log file: ", s.dest_path);
     if (same_file(program, s.dest_path)) MSG_FATAL("Destination is the program: ", s.dest_path);
+}
+
+// A source that looks like another type than the one given will fail to convert:
+// the hint says so, should it.
+static void hint_source_kind(const ConversionSettings &s, const SourceFormat &format) {
+    if (!format.has_source) return;
+    const FileKind kind = file_kind_of(s.source_path);
+    const char *looks = kind == FileKind::Tmy2 ? "TMY2" : kind == FileKind::Ee ? "E/E" : nullptr;
+    if (!looks || strcmp(looks, format.word) == 0) return;
+    char hint[kMaxPath + 64];
+    snprintf(hint, sizeof hint, "%s looks like %s file, not %s", s.source_path,
+             kind == FileKind::Tmy2 ? "a TMY2" : "an E/E", format.word);
+    msg_hint(hint);
 }
 
 // ---- driver -----------------------------------------------------------------------
@@ -142,7 +181,11 @@ int tolvex_main(const char *argv0, const CommandLine &line) {
     check_destination(settings, control, self_path(argv0, program, sizeof program));
     FILE *dest = open_weather_file(settings);
     const SourceFormat *format = find_source_format(settings.file_type);
-    if (!format) MSG_FATAL("Unrecognized file type: ", settings.file_type);
+    if (!format) {
+        msg_hint("the type is TMY2, E/E or TEMPLATE");
+        MSG_FATAL("Unrecognized file type: ", settings.file_type);
+    }
+    hint_source_kind(settings, *format);
     Gaps gaps;
     producer_of(format->type)(settings, dest, gaps);
     out_close(dest);

@@ -5,7 +5,7 @@
 
 static const char kUsage[] =
     "Usage: tolvex [--log FILE] [control-file [-d]]\n"
-    "       tolvex --help | --version\n"
+    "       tolvex --help | -h | --version\n"
     "\n"
     "Converts a TMY2 file, an EnergyPlus/ESP-r file (E/E) or no source at all\n"
     "(TEMPLATE) into a weather file 2.0, as the control file says.  Without a control\n"

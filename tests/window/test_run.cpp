@@ -270,7 +270,9 @@ TEST_F(RunTest, AFailureNamesTheFirstErrorAndTheViewerShowsTheLogOfThatRun) {
     choose("cmdBrowseSourceFile", file("short.tm2", "header\r\n 85 1 1 1\r\n"));
     choose("cmdSaveWeather", dir.filePath("t.wth"));
     dates("0101", "0131");
-    EXPECT_EQ(run(), QStringList{"Conversion failed: End-of-File encountered - see log file"});
+    const QString fact = "End-of-File encountered: a TMY2 year has 8760 records, " +
+                         dir.filePath("short.tm2") + " has 1";
+    EXPECT_EQ(run(), QStringList{"Conversion failed: " + fact + " - see log file"});
     EXPECT_EQ(window->lastExitCode(), 1u);
     ASSERT_TRUE(find("cmdViewLogFile")->isEnabled());
 
@@ -279,7 +281,7 @@ TEST_F(RunTest, AFailureNamesTheFirstErrorAndTheViewerShowsTheLogOfThatRun) {
     auto *viewer = window->findChild<LogViewer *>();
     ASSERT_TRUE(viewer && viewer->isVisible());
     ASSERT_FALSE(viewer->markedLines().isEmpty());
-    EXPECT_EQ(viewer->lines().value(viewer->markedLines().value(1)), "  End-of-File encountered");
+    EXPECT_EQ(viewer->lines().value(viewer->markedLines().value(1)), "  " + fact);
     window->show();
     save_shot(window.get(), "main-window");
     save_shot(viewer, "log-viewer");
