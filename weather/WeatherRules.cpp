@@ -220,6 +220,8 @@ RunCheck check_run_inputs(const RunInputs &in) {
             (upgrade && same_file(source.c_str(), in.weather_path.c_str())) ||
             (upgrade && same_file(source.c_str(), in.contaminant_path.c_str())))
             return {kMsgDestinationIsSource, RunInput::Destination};
+        if (upgrade && same_file(in.contaminant_path.c_str(), in.weather_path.c_str()))
+            return {kMsgContaminantIsWeather, RunInput::Destination};
     }
     return {};
 }

@@ -28,6 +28,7 @@ constexpr const char *kMsgDatesIncomplete =
 // A date that is not a day of the year: "<box>: <date>" and then this.
 constexpr const char *kMsgInvalidDate = " is not a valid date";
 constexpr const char *kMsgDestinationIsSource = "The destination is the source file";
+constexpr const char *kMsgContaminantIsWeather = "The contaminant file is the weather file";
 constexpr const char *kMsgNoSource = "Specify a source file using the 'browse' button.";
 constexpr const char *kMsgNoDestination =
     "Specify a destination weather file using the 'Save As' button.";
@@ -228,7 +229,8 @@ struct RunCheck {
 // after the end date is a period over the year's end, not an error.  A source box of
 // blanks alone counts as empty.  The destination is the source when same_file (Paths.h)
 // says so: one existing file however named, or one name in one folder for two files not
-// there yet; for the upgrade the species file counts too.
+// there yet; for the upgrade the species file counts too, and the species file may not
+// be the new weather file either ("The contaminant file is the weather file").
 RunCheck check_run_inputs(const RunInputs &in);
 
 // ---- The converter's log -------------------------------------------------------------

@@ -124,6 +124,9 @@ TEST(WindowRules, RunChecksComeInTheOrderOfEachType) {
          kMsgDestinationIsSource},
         {"upgrade species file", [](RunInputs &in) {
              in.type = T::V1Upgrade; in.v1_path = existing; in.contaminant_path = link; }, kMsgDestinationIsSource},
+        {"upgrade species file is the weather file", [](RunInputs &in) {
+             in.type = T::V1Upgrade; in.v1_path = existing; in.weather_path = existing + "x";
+             in.contaminant_path = existing + "x"; }, kMsgContaminantIsWeather},
         {"template writes its own", [](RunInputs &in) {
              in.type = T::Template; in.tmy2_path = in.destination_box = existing; }, nullptr},
         {"dates first", [](RunInputs &in) { in.source_box = ""; in.end_date = "1_/__"; }, kMsgDatesIncomplete},
