@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix (DESTDIR) and uses the installed programs
-# as a user who cannot write there: root runs them as "nobody" (setpriv), anyone else
-# as themselves after the installed tree has been made read-only.  Checks the
-# installed files (desktop entry, AppStream metadata, manual pages), the converters'
-# options, a TMY2 year and a 1.0 upgrade with the installed converters, the window of
-# the installed copy, and that nothing was written into the installed tree.
+# Installs the build into a temporary prefix (DESTDIR) and uses the installed programs,
+# first as the installing user (root), who may write the installed tree, then as a user
+# who cannot: root runs them as "nobody" (setpriv), anyone else as themselves after the
+# installed tree has been made read-only.  Checks the installed files (desktop entry,
+# AppStream metadata, manual pages, install marker), the converters' options, a TMY2
+# year and a 1.0 upgrade with the installed converters, the window of the installed
+# copy, and that neither user wrote anything into the installed tree.
 # Usage: install_test.sh <build folder> <source folder>.  Exit status 77: skipped.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -34,26 +35,73 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
 [ -f "$prefix/share/doc/weather-tools/README.md" ] || fail "no README"
+# The install marker tells the installed copy from the build, which writes beside itself.
+[ -f "$prefix/share/weather-tools/installed" ] || fail "no install marker"
+[ ! -e "$build/share/weather-tools/installed" ] || fail "an install marker in the build tree"
 
 # ---- who runs the installed programs ------------------------------------------------
-user=$work/user  # the user's home and working folder
-mkdir -p "$user/tmp"
-cp "$source"/examples/tmy2.dat "$source"/examples/upgrade.dat "$source"/examples/example-1.0.wth "$user/"
-"$build/bin/gen_weather" tmy2 "$user/synthetic.tm2" >/dev/null
-if [ "$(id -u)" -eq 0 ]; then
-  command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
-  chown -R nobody:nogroup "$user"
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-else
-  as_user=()
-fi
-chmod -R a-w "$work/root"  # root may write anyway; nobody and the others may not
-# Runs a command as the user, in the working folder, with a clean environment.
+# Runs a command as ${as_user[@]} in the working folder $user, with a clean environment
+# whose home and state folder are there.
 user_run() {
   (cd "$user" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$user" TMPDIR="$user/tmp" \
       XDG_STATE_HOME="$user/state" "$@")
 }
-before=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
+# A working folder $user with the example inputs and a synthetic TMY2 year.
+new_user() {
+  user=$1
+  mkdir -p "$user/tmp"
+  cp "$source"/examples/tmy2.dat "$source"/examples/upgrade.dat "$source"/examples/example-1.0.wth "$user/"
+  "$build/bin/gen_weather" tmy2 "$user/synthetic.tm2" >/dev/null
+}
+# The build's own converters on the same inputs, for the installed ones to match.
+new_user "$work/reference"
+(cd "$work/reference" && "$build/bin/tolvex" tmy2.dat && "$build/bin/renval" upgrade.dat) \
+  >/dev/null 2>&1 || fail "the build's converters"
+# A TMY2 year and a 1.0 upgrade with the installed converters in $user: the same bytes
+# as the build's, and the logs in the state folder.
+convert() {
+  user_run "$bin/tolvex" tmy2.dat >/dev/null 2>&1 || fail "tolvex: status $?"
+  user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
+  for out in synthetic.wth upgraded.wth upgraded.ctm; do
+    cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
+  done
+  state=$user/state/weather-tools
+  for file in TOLVEX.LOG RENVAL.LOG WEATHER.TMP; do [ -f "$state/$file" ] || fail "no $file"; done
+}
+# The window of the installed copy: its control file and the converter's log in the
+# state folder.
+run_window() {
+  [ -x "$bin/weather" ] || return 0
+  rm -rf "$user/state/weather-tools"
+  user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
+    --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
+    fail "window: $(cat "$user/tmp/window")"
+  grep -q '^\[  PASSED  \] 1 test' "$user/tmp/window" || fail "window: $(cat "$user/tmp/window")"
+  [ -f "$user/state/weather-tools/data.dat" ] || fail "no data.dat in the state folder"
+}
+installed_tree() { find "$work/root" -printf '%p %s %T@ %m\n' | sort; }
+unchanged() {
+  after=$(installed_tree)
+  [ "$before" = "$after" ] || fail "the installed tree changed: $(diff <(echo "$before") <(echo "$after"))"
+}
+
+# ---- the installing user (root), who may write the installed tree -------------------
+before=$(installed_tree)
+as_user=()
+new_user "$work/installer"
+convert
+run_window
+unchanged
+
+# ---- a user who cannot write the installed tree ---------------------------------------
+new_user "$work/user"
+if [ "$(id -u)" -eq 0 ]; then
+  command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
+  chown -R nobody:nogroup "$user"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+chmod -R a-w "$work/root"  # root may write anyway; nobody and the others may not
+before=$(installed_tree)
 
 # ---- the converters' options: answered without a log --------------------------------
 for program in tolvex renval; do
@@ -68,20 +116,9 @@ done
 [ ! -e "$user/state" ] || fail "an option wrote into the state folder"
 
 # ---- a TMY2 year and a 1.0 upgrade with the installed converters --------------------
-user_run "$bin/tolvex" tmy2.dat >/dev/null 2>&1 || fail "tolvex: status $?"
-user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
-# Complete: the same bytes as the build's own converters give.
-mkdir "$work/reference"
-cp "$user"/{tmy2.dat,upgrade.dat,example-1.0.wth,synthetic.tm2} "$work/reference/"
-(cd "$work/reference" && "$build/bin/tolvex" tmy2.dat && "$build/bin/renval" upgrade.dat) \
-  >/dev/null 2>&1 || fail "the build's converters"
-for out in synthetic.wth upgraded.wth upgraded.ctm; do
-  cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
-done
+convert
 [ "$(wc -l <"$user/synthetic.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "synthetic.wth lines"
-state=$user/state/weather-tools
 [ "$(stat -c %a "$state")" = 700 ] || fail "state folder mode $(stat -c %a "$state")"
-for file in TOLVEX.LOG RENVAL.LOG WEATHER.TMP; do [ -f "$state/$file" ] || fail "no $file"; done
 grep -qx "Program:  $bin/tolvex" "$state/TOLVEX.LOG" || fail "TOLVEX.LOG head"
 tail -n 1 "$state/TOLVEX.LOG" | grep -qx "Final " || fail "TOLVEX.LOG end"
 
@@ -97,14 +134,8 @@ status=0
 if [ -x "$bin/weather" ]; then
   [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather" --version)" = "weather 2.2.0" ] ||
     fail "weather --version"
-  rm -rf "$state"
-  user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
-    --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
-    fail "window: $(cat "$user/tmp/window")"
-  grep -q '^\[  PASSED  \] 1 test' "$user/tmp/window" || fail "window: $(cat "$user/tmp/window")"
-  [ -f "$state/data.dat" ] || fail "no data.dat in the state folder"
 fi
+run_window
 
-after=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
-[ "$before" = "$after" ] || fail "the installed tree changed: $(diff <(echo "$before") <(echo "$after"))"
-echo "installed programs used as $(user_run id -un): all checks passed"
+unchanged
+echo "installed programs used as $(id -un) and as $(user_run id -un): all checks passed"
