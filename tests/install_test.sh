@@ -24,7 +24,7 @@ bin=$prefix/bin
 for tool in desktop-file-validate appstreamcli groff; do
   command -v $tool >/dev/null || fail "$tool missing: run scripts/setup.sh"
 done
-if [ -x "$bin/weather" ]; then
+if [ -x "$bin/weather-tools" ]; then
   desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop entry"
   appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null ||
     fail "AppStream metadata: $(appstreamcli validate --no-net "$prefix"/share/metainfo/*.xml)"
@@ -71,7 +71,7 @@ convert() {
 # The window of the installed copy: its control file and the converter's log in the
 # state folder.
 run_window() {
-  [ -x "$bin/weather" ] || return 0
+  [ -x "$bin/weather-tools" ] || return 0
   rm -rf "$user/state/weather-tools"
   user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
     --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
@@ -131,9 +131,9 @@ status=0
   fail "state folder that cannot be created: status $status, $(cat "$user/tmp/err")"
 
 # ---- the window of the installed copy ------------------------------------------------
-if [ -x "$bin/weather" ]; then
-  [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather" --version)" = "weather 2.2.0" ] ||
-    fail "weather --version"
+if [ -x "$bin/weather-tools" ]; then
+  [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather-tools" --version)" = "weather-tools 2.2.0" ] ||
+    fail "weather-tools --version"
 fi
 run_window
 
