@@ -3,9 +3,10 @@
 # first as the installing user (root), who may write the installed tree, then as a user
 # who cannot: root runs them as "nobody" (setpriv), anyone else as themselves after the
 # installed tree has been made read-only.  Checks the installed files (desktop entry,
-# AppStream metadata, manual pages, install marker), the converters' options, a TMY2
-# year and a 1.0 upgrade with the installed converters, the window of the installed
-# copy, and that neither user wrote anything into the installed tree.
+# AppStream metadata, manual pages, README, examples, install marker), the converters'
+# options, the examples (in a copy of the installed folder) and a TMY2 year with the
+# installed converters, the window of the installed copy, and that neither user wrote
+# anything into the installed tree.
 # Usage: install_test.sh <build folder> <source folder>.  Exit status 77: skipped.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -34,7 +35,14 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
   warnings=$(zcat "$page" | groff -ww -man -z 2>&1)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
-[ -f "$prefix/share/doc/weather-tools/README.md" ] || fail "no README"
+doc=$prefix/share/doc/weather-tools
+[ -f "$doc/README" ] || fail "no README"
+# The examples' sources are the generator's first eight days.
+for format in tmy2:tm2 epw:epw; do
+  file=$doc/examples/synthetic.${format#*:}
+  "$build/bin/gen_weather" "${format%:*}" "$work/generated" --days 8
+  cmp -s "$work/generated" "$file" || fail "$file is not the generator's"
+done
 # The install marker tells the installed copy from the build, which writes beside itself.
 [ -f "$prefix/share/weather-tools/installed" ] || fail "no install marker"
 [ ! -e "$build/share/weather-tools/installed" ] || fail "an install marker in the build tree"
@@ -46,23 +54,28 @@ user_run() {
   (cd "$user" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$user" TMPDIR="$user/tmp" \
       XDG_STATE_HOME="$user/state" "$@")
 }
-# A working folder $user with the example inputs and a synthetic TMY2 year.
+# A working folder $user: a copy of the examples folder $2, a synthetic TMY2 year and
+# its control file year.dat.
 new_user() {
   user=$1
-  mkdir -p "$user/tmp"
-  cp "$source"/examples/tmy2.dat "$source"/examples/upgrade.dat "$source"/examples/example-1.0.wth "$user/"
-  "$build/bin/gen_weather" tmy2 "$user/synthetic.tm2" >/dev/null
+  cp -r "$2" "$user"
+  mkdir "$user/tmp"
+  "$build/bin/gen_weather" tmy2 "$user/synthetic-year.tm2" >/dev/null
+  printf '%s\r\n' "Synthetic year" synthetic-year.tm2 TMY2 year.wth "01/01 12/31" 1 2 "7/4 8" \
+    "12/25 9" "03/25 10/28" >"$user/year.dat"
 }
-# The build's own converters on the same inputs, for the installed ones to match.
-new_user "$work/reference"
-(cd "$work/reference" && "$build/bin/tolvex" tmy2.dat && "$build/bin/renval" upgrade.dat) \
-  >/dev/null 2>&1 || fail "the build's converters"
-# A TMY2 year and a 1.0 upgrade with the installed converters in $user: the same bytes
-# as the build's, and the logs in the state folder.
+controls="tmy2.dat epw.dat template.dat year.dat"
+outputs="tmy2.wth epw.wth template.wth year.wth upgraded.wth upgraded.ctm"
+# The build's own converters on the source's examples, for the installed ones to match.
+new_user "$work/reference" "$source/examples"
+(cd "$work/reference" && for c in $controls; do "$build/bin/tolvex" $c; done &&
+   "$build/bin/renval" upgrade.dat) >/dev/null 2>&1 || fail "the build's converters"
+# The examples as installed, and a TMY2 year, with the installed converters in $user:
+# the same bytes as the build's, and the logs in the state folder.
 convert() {
-  user_run "$bin/tolvex" tmy2.dat >/dev/null 2>&1 || fail "tolvex: status $?"
+  for c in $controls; do user_run "$bin/tolvex" $c >/dev/null 2>&1 || fail "tolvex $c: status $?"; done
   user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
-  for out in synthetic.wth upgraded.wth upgraded.ctm; do
+  for out in $outputs; do
     cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
   done
   state=$user/state/weather-tools
@@ -88,13 +101,13 @@ unchanged() {
 # ---- the installing user (root), who may write the installed tree -------------------
 before=$(installed_tree)
 as_user=()
-new_user "$work/installer"
+new_user "$work/installer" "$doc/examples"
 convert
 run_window
 unchanged
 
 # ---- a user who cannot write the installed tree ---------------------------------------
-new_user "$work/user"
+new_user "$work/user" "$doc/examples"
 if [ "$(id -u)" -eq 0 ]; then
   command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
   chown -R nobody:nogroup "$user"
@@ -115,9 +128,9 @@ Usage: $program [--log FILE] [control-file [-d]]" ] || fail "$program --bogus: s
 done
 [ ! -e "$user/state" ] || fail "an option wrote into the state folder"
 
-# ---- a TMY2 year and a 1.0 upgrade with the installed converters --------------------
+# ---- the examples and a TMY2 year with the installed converters ----------------------
 convert
-[ "$(wc -l <"$user/synthetic.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "synthetic.wth lines"
+[ "$(wc -l <"$user/year.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "year.wth lines"
 [ "$(stat -c %a "$state")" = 700 ] || fail "state folder mode $(stat -c %a "$state")"
 grep -qx "Program:  $bin/tolvex" "$state/TOLVEX.LOG" || fail "TOLVEX.LOG head"
 tail -n 1 "$state/TOLVEX.LOG" | grep -qx "Final " || fail "TOLVEX.LOG end"
