@@ -3,10 +3,10 @@
 # first as the installing user (root), who may write the installed tree, then as a user
 # who cannot: root runs them as "nobody" (setpriv), anyone else as themselves after the
 # installed tree has been made read-only.  Checks the installed files (desktop entry,
-# AppStream metadata, manual pages, README, examples, install marker), the converters'
-# options, the examples (in a copy of the installed folder) and a TMY2 year with the
-# installed converters, the window of the installed copy, and that neither user wrote
-# anything into the installed tree.
+# AppStream metadata, manual pages, README, examples, install marker), the Debian
+# package (lintian), the converters' options, the examples (in a copy of the installed
+# folder) and a TMY2 year with the installed converters, the window of the installed
+# copy, and that neither user wrote anything into the installed tree.
 # Usage: install_test.sh <build folder> <source folder>.  Exit status 77: skipped.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -22,7 +22,7 @@ prefix=$work/root/usr
 bin=$prefix/bin
 
 # ---- installed files -------------------------------------------------------------
-for tool in desktop-file-validate appstreamcli groff; do
+for tool in desktop-file-validate appstreamcli groff cpack lintian; do
   command -v $tool >/dev/null || fail "$tool missing: run scripts/setup.sh"
 done
 if [ -x "$bin/weather-tools" ]; then
@@ -46,6 +46,11 @@ done
 # The install marker tells the installed copy from the build, which writes beside itself.
 [ -f "$prefix/share/weather-tools/installed" ] || fail "no install marker"
 [ ! -e "$build/share/weather-tools/installed" ] || fail "an install marker in the build tree"
+
+# The Debian package of the same build: no lintian error or warning (its copyright
+# file included, in Debian's machine-readable format).
+cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" >/dev/null || fail "cpack"
+tags=$(lintian --fail-on error,warning "$work"/deb/*.deb 2>/dev/null) || fail "lintian: $tags"
 
 # ---- who runs the installed programs ------------------------------------------------
 # Runs a command as ${as_user[@]} in the working folder $user, with a clean environment
