@@ -15,8 +15,8 @@ extern const char kInstallMarker[];
 
 // The folder for the run's files of the program that lives in `program_folder`
 // (without a trailing "/"), returned without a trailing "/":
-// - `program_folder` itself when it holds no install marker and the user may write
-//   into it (a build folder, a portable copy, the tests);
+// - `program_folder` itself when no install marker is found from it and the user may
+//   write into it (a build folder, a portable copy, the tests);
 // - otherwise, for an installed copy (whoever runs it, root included) or a folder the
 //   user may not write, the per-user state folder $XDG_STATE_HOME/<package>, or
 //   $HOME/.local/state/<package> when XDG_STATE_HOME is unset, empty or not an
