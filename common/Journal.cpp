@@ -69,7 +69,10 @@ bool copy_path(char *out, const char *path) {
 
 // ---- the file ---------------------------------------------------------------------
 bool write_all(int fd, const std::string &bytes) {
-    if (fault()) return false;
+    if (fault()) {
+        errno = EIO;  // as a failed write sets it: callers judge the failure by errno
+        return false;
+    }
     for (size_t done = 0; done < bytes.size();) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
