@@ -11,6 +11,11 @@
 #ifndef WEATHER_PACKAGE
 #error "WEATHER_PACKAGE (the package name) must be defined by the build"
 #endif
+#ifndef WEATHER_INSTALL_MARKER
+#error "WEATHER_INSTALL_MARKER (the marker's path from the programs' folder) must be defined by the build"
+#endif
+
+const char kInstallMarker[] = WEATHER_INSTALL_MARKER;
 
 namespace {
 
@@ -36,11 +41,22 @@ int make_folders(const std::string &path) {
     return access(path.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
+// Whether the programs in `program_folder` are an installed copy: the install marker
+// is there, a regular file.
+bool installed(const std::string &program_folder) {
+    struct stat info {};
+    const std::string marker = program_folder + "/" + kInstallMarker;
+    return stat(marker.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 std::string run_folder(const std::string &program_folder, std::string &error) {
     error.clear();
-    if (!program_folder.empty() && access(program_folder.c_str(), W_OK | X_OK) == 0)
+    // An installed folder is never written, even by root, so that removing the
+    // package leaves nothing behind.
+    if (!program_folder.empty() && !installed(program_folder) &&
+        access(program_folder.c_str(), W_OK | X_OK) == 0)
         return program_folder;
 
     // XDG base directories: a relative XDG_STATE_HOME is invalid and ignored.

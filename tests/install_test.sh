@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix (DESTDIR) and uses the installed programs
-# as a user who cannot write there: root runs them as "nobody" (setpriv), anyone else
-# as themselves after the installed tree has been made read-only.  Checks the
-# installed files (desktop entry, AppStream metadata, manual pages), the converters'
-# options, a TMY2 year and a 1.0 upgrade with the installed converters, the window of
-# the installed copy, and that nothing was written into the installed tree.
+# Installs the build into a temporary prefix (DESTDIR) and uses the installed programs,
+# first as the installing user (root), who may write the installed tree, then as a user
+# who cannot: root runs them as "nobody" (setpriv), anyone else as themselves after the
+# installed tree has been made read-only.  Checks the installed files (desktop entry,
+# AppStream metadata, manual pages, README, examples, install marker), the Debian
+# package (lintian), the converters' options, the examples (in a copy of the installed
+# folder) and a TMY2 year with the installed converters, the window of the installed
+# copy, and that neither user wrote anything into the installed tree.
 # Usage: install_test.sh <build folder> <source folder>.  Exit status 77: skipped.
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -20,10 +22,10 @@ prefix=$work/root/usr
 bin=$prefix/bin
 
 # ---- installed files -------------------------------------------------------------
-for tool in desktop-file-validate appstreamcli groff; do
+for tool in desktop-file-validate appstreamcli groff cpack lintian; do
   command -v $tool >/dev/null || fail "$tool missing: run scripts/setup.sh"
 done
-if [ -x "$bin/weather" ]; then
+if [ -x "$bin/weather-tools" ]; then
   desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop entry"
   appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >/dev/null ||
     fail "AppStream metadata: $(appstreamcli validate --no-net "$prefix"/share/metainfo/*.xml)"
@@ -33,27 +35,94 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
   warnings=$(zcat "$page" | groff -ww -man -z 2>&1)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
-[ -f "$prefix/share/doc/weather-tools/README.md" ] || fail "no README"
+doc=$prefix/share/doc/weather-tools
+[ -f "$doc/README" ] || fail "no README"
+# The examples' sources are the generator's first eight days.
+for format in tmy2:tm2 epw:epw; do
+  file=$doc/examples/synthetic.${format#*:}
+  "$build/bin/gen_weather" "${format%:*}" "$work/generated" --days 8
+  cmp -s "$work/generated" "$file" || fail "$file is not the generator's"
+done
+# The install marker tells the installed copy from the build, which writes beside itself.
+[ -f "$prefix/share/weather-tools/installed" ] || fail "no install marker"
+[ ! -e "$build/share/weather-tools/installed" ] || fail "an install marker in the build tree"
+
+# The Debian package of the same build: no lintian error or warning (its copyright
+# file included, in Debian's machine-readable format).
+cpack -G DEB -B "$work/deb" --config "$build/CPackConfig.cmake" >/dev/null || fail "cpack"
+tags=$(lintian --fail-on error,warning "$work"/deb/*.deb 2>/dev/null) || fail "lintian: $tags"
 
 # ---- who runs the installed programs ------------------------------------------------
-user=$work/user  # the user's home and working folder
-mkdir -p "$user/tmp"
-cp "$source"/examples/tmy2.dat "$source"/examples/upgrade.dat "$source"/examples/example-1.0.wth "$user/"
-"$build/bin/gen_weather" tmy2 "$user/synthetic.tm2" >/dev/null
-if [ "$(id -u)" -eq 0 ]; then
-  command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
-  chown -R nobody:nogroup "$user"
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-else
-  as_user=()
-fi
-chmod -R a-w "$work/root"  # root may write anyway; nobody and the others may not
-# Runs a command as the user, in the working folder, with a clean environment.
+# Runs a command as ${as_user[@]} in the working folder $user, with a clean environment
+# whose home and state folder are there.
 user_run() {
   (cd "$user" && "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$user" TMPDIR="$user/tmp" \
       XDG_STATE_HOME="$user/state" "$@")
 }
-before=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
+# A working folder $user: a copy of the examples folder $2, a synthetic TMY2 year and
+# its control file year.dat.
+new_user() {
+  user=$1
+  cp -r "$2" "$user"
+  mkdir "$user/tmp"
+  "$build/bin/gen_weather" tmy2 "$user/synthetic-year.tm2" >/dev/null
+  printf '%s\r\n' "Synthetic year" synthetic-year.tm2 TMY2 year.wth "01/01 12/31" 1 2 "7/4 8" \
+    "12/25 9" "03/25 10/28" >"$user/year.dat"
+}
+controls="tmy2.dat epw.dat template.dat year.dat"
+outputs="tmy2.wth epw.wth template.wth year.wth upgraded.wth upgraded.ctm"
+# The build's own converters on the source's examples, for the installed ones to match.
+new_user "$work/reference" "$source/examples"
+(cd "$work/reference" && for c in $controls; do "$build/bin/tolvex" $c; done &&
+   "$build/bin/renval" upgrade.dat) >/dev/null 2>&1 || fail "the build's converters"
+# The examples as installed, and a TMY2 year, with the installed converters in $user:
+# the same bytes as the build's, and the logs in the state folder.
+convert() {
+  for c in $controls; do user_run "$bin/tolvex" $c >/dev/null 2>&1 || fail "tolvex $c: status $?"; done
+  user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
+  for out in $outputs; do
+    cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
+  done
+  state=$user/state/weather-tools
+  for file in TOLVEX.LOG RENVAL.LOG WEATHER.TMP; do [ -f "$state/$file" ] || fail "no $file"; done
+}
+# The window of the installed copy: its control file and the converter's log in the
+# state folder.
+run_window() {
+  [ -x "$bin/weather-tools" ] || return 0
+  rm -rf "$user/state/weather-tools"
+  user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
+    --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
+    fail "window: $(cat "$user/tmp/window")"
+  grep -q '^\[  PASSED  \] 1 test' "$user/tmp/window" || fail "window: $(cat "$user/tmp/window")"
+  # The window ran in the state folder and removed its own files there when it ended.
+  [ -d "$user/state/weather-tools" ] || fail "the window made no state folder"
+  [ -z "$(find "$user/state/weather-tools" -name 'data-*' -o -name 'tolvex-*')" ] ||
+    fail "the window left its files in the state folder"
+}
+installed_tree() { find "$work/root" -printf '%p %s %T@ %m\n' | sort; }
+unchanged() {
+  after=$(installed_tree)
+  [ "$before" = "$after" ] || fail "the installed tree changed: $(diff <(echo "$before") <(echo "$after"))"
+}
+
+# ---- the installing user (root), who may write the installed tree -------------------
+before=$(installed_tree)
+as_user=()
+new_user "$work/installer" "$doc/examples"
+convert
+run_window
+unchanged
+
+# ---- a user who cannot write the installed tree ---------------------------------------
+new_user "$work/user" "$doc/examples"
+if [ "$(id -u)" -eq 0 ]; then
+  command -v setpriv >/dev/null || { echo "skipped: running as root without setpriv"; exit 77; }
+  chown -R nobody:nogroup "$user"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+chmod -R a-w "$work/root"  # root may write anyway; nobody and the others may not
+before=$(installed_tree)
 
 # ---- the converters' options: answered without a log --------------------------------
 for program in tolvex renval; do
@@ -67,21 +136,10 @@ Usage: $program [--log FILE] [control-file [-d]]" ] || fail "$program --bogus: s
 done
 [ ! -e "$user/state" ] || fail "an option wrote into the state folder"
 
-# ---- a TMY2 year and a 1.0 upgrade with the installed converters --------------------
-user_run "$bin/tolvex" tmy2.dat >/dev/null 2>&1 || fail "tolvex: status $?"
-user_run "$bin/renval" upgrade.dat >/dev/null 2>&1 || fail "renval: status $?"
-# Complete: the same bytes as the build's own converters give.
-mkdir "$work/reference"
-cp "$user"/{tmy2.dat,upgrade.dat,example-1.0.wth,synthetic.tm2} "$work/reference/"
-(cd "$work/reference" && "$build/bin/tolvex" tmy2.dat && "$build/bin/renval" upgrade.dat) \
-  >/dev/null 2>&1 || fail "the build's converters"
-for out in synthetic.wth upgraded.wth upgraded.ctm; do
-  cmp -s "$user/$out" "$work/reference/$out" || fail "$out differs from the build's"
-done
-[ "$(wc -l <"$user/synthetic.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "synthetic.wth lines"
-state=$user/state/weather-tools
+# ---- the examples and a TMY2 year with the installed converters ----------------------
+convert
+[ "$(wc -l <"$user/year.wth")" -eq $((5 + 365 + 2 + 24 * 365)) ] || fail "year.wth lines"
 [ "$(stat -c %a "$state")" = 700 ] || fail "state folder mode $(stat -c %a "$state")"
-for file in TOLVEX.LOG RENVAL.LOG WEATHER.TMP; do [ -f "$state/$file" ] || fail "no $file"; done
 grep -qx "Program:  $bin/tolvex" "$state/TOLVEX.LOG" || fail "TOLVEX.LOG head"
 tail -n 1 "$state/TOLVEX.LOG" | grep -qx "Final " || fail "TOLVEX.LOG end"
 
@@ -94,19 +152,11 @@ status=0
   fail "state folder that cannot be created: status $status, $(cat "$user/tmp/err")"
 
 # ---- the window of the installed copy ------------------------------------------------
-if [ -x "$bin/weather" ]; then
-  [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather" --version)" = "weather 2.2.0" ] ||
-    fail "weather --version"
-  rm -rf "$state"
-  user_run QT_QPA_PLATFORM=offscreen WEATHER_INSTALLED_BIN="$bin" "$build/bin/test_window" \
-    --gtest_filter='RunTest.FromAnInstalledCopy*' >"$user/tmp/window" 2>&1 ||
-    fail "window: $(cat "$user/tmp/window")"
-  grep -q '^\[  PASSED  \] 1 test' "$user/tmp/window" || fail "window: $(cat "$user/tmp/window")"
-  # The window ran in the state folder and removed its own files there when it ended.
-  [ -d "$state" ] || fail "the window made no state folder"
-  [ -z "$(find "$state" -name 'data-*' -o -name 'tolvex-*')" ] || fail "the window left its files in the state folder"
+if [ -x "$bin/weather-tools" ]; then
+  [ "$(user_run QT_QPA_PLATFORM=offscreen "$bin/weather-tools" --version)" = "weather-tools 2.2.0" ] ||
+    fail "weather-tools --version"
 fi
+run_window
 
-after=$(find "$work/root" -printf '%p %s %T@ %m\n' | sort)
-[ "$before" = "$after" ] || fail "the installed tree changed: $(diff <(echo "$before") <(echo "$after"))"
-echo "installed programs used as $(user_run id -un): all checks passed"
+unchanged
+echo "installed programs used as $(id -un) and as $(user_run id -un): all checks passed"

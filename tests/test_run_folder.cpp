@@ -1,5 +1,6 @@
-// Where a run's files go: the program's folder when writable, else the per-user state
-// folder (from XDG_STATE_HOME or HOME), created with mode 0700, or a message naming it.
+// Where a run's files go: the program's folder when writable and not installed, else
+// the per-user state folder (from XDG_STATE_HOME or HOME), created with mode 0700, or a
+// message naming it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,6 +39,20 @@ TEST(RunFolder, AWritableProgramFolderKeepsTheFilesBesideThePrograms) {
     EXPECT_EQ(run_folder(dir.path(), error), dir.path());
     EXPECT_EQ(error, "");
     EXPECT_FALSE(file_exists(dir / "state"));
+}
+
+// The install marker, found from the programs' folder, sends the files of a copy that
+// its user may write (root's, in the tests) to the state folder all the same.
+TEST(RunFolder, AnInstalledCopyNeverKeepsTheFilesBesideThePrograms) {
+    TempDir dir;
+    EnvVar xdg("XDG_STATE_HOME", (dir / "state").c_str());
+    const std::string bin = dir / "bin", marker = bin + "/" + kInstallMarker;
+    for (size_t slash = bin.size(); slash != std::string::npos; slash = marker.find('/', slash + 1))
+        mkdir(marker.substr(0, slash).c_str(), 0755);  // bin and the marker's folders
+    write_file(marker, "");
+    std::string error;
+    EXPECT_EQ(run_folder(bin, error), dir / "state/weather-tools");
+    EXPECT_EQ(error, "");
 }
 
 // A program folder that does not exist stands for one the user cannot write (the

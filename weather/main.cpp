@@ -1,4 +1,4 @@
-// weather - the desktop window that sets up a conversion and runs the converter.
+// weather-tools - the desktop window that sets up a conversion and runs the converter.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -11,7 +11,7 @@
 // the window's application (Qt's own options such as -platform).
 static void answer_options(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("weather"));
+    QCoreApplication::setApplicationName(QStringLiteral("weather-tools"));
     QCoreApplication::setApplicationVersion(QStringLiteral(WEATHER_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

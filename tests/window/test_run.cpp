@@ -354,9 +354,10 @@ TEST_F(RunTest, AControlFileThatCannotBeWrittenStartsNothing) {
     EXPECT_FALSE(find("cmdViewLogFile")->isEnabled());
 }
 
-// The window of an installed copy, run by the install test as a user who cannot write
-// the installed folder WEATHER_INSTALLED_BIN: the control file and the log go to the
-// state folder, and the installed converter reads and writes them there.
+// The window of an installed copy, run by the install test as the installing user and
+// as a user who cannot write the installed folder WEATHER_INSTALLED_BIN: for both the
+// control file and the log go to the state folder, and the installed converter reads
+// and writes them there.
 TEST_F(RunTest, FromAnInstalledCopyTheRunsFilesGoToTheStateFolder) {
     const QString bin = qEnvironmentVariable("WEATHER_INSTALLED_BIN");
     if (bin.isEmpty()) GTEST_SKIP() << "run by the install test, which sets WEATHER_INSTALLED_BIN";
