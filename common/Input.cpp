@@ -163,6 +163,18 @@ void input_skip_bom(Input &in) {
     if (in.pos == 0 && in.size >= 3 && memcmp(in.data, "\xEF\xBB\xBF", 3) == 0) in.pos = 3;
 }
 
+void input_view(Input &view, const Input &in) {
+    view.file = nullptr;
+    view.data = in.data;
+    view.size = in.size;
+    view.pos = view.echo_from = 0;
+    view.eof = false;
+    view.echo = false;
+    view.cut_long_fields = view.field_cut = false;
+    view.line_length = 0;
+    mark_line_start(view);
+}
+
 void input_close(Input &in) {
     echo_pending(in);
     if (log_pending.source == &in) log_pending = {};

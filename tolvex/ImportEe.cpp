@@ -20,6 +20,7 @@ constexpr int kEeHeaderSize = 1024;  // a header line: 1022 characters, line end
 // State of one E/E import.
 struct EeImport {
     Input in;      // the source, echoed into the log
+    Input index;   // a second reader of its text, for the missing-value index
     long next;     // record number (0 = the first after the header) of the next record read
     float N;       // last valid total sky cover, fraction; 0 until one is read
     Gaps &gaps;    // the caller's
@@ -46,46 +47,47 @@ static int gap_of_field(int field) {
     return -1;
 }
 
-// Indexes every record of the E/E file at `path` for the missing values into
-// `records`, through an input of its own: no echo, and the import's position is left
-// alone.  The header and the records are read by the import's own readers, so the
-// record numbers agree.  The fields are converted by the rules of the typed field
-// readers, without their messages: a record dated 2/29, or one of whose month, day,
-// hour or value fields is not a number (or longer than a field may be), is no
-// substitute.
-static void index_ee(const char *path, std::vector<RecordValues> &records) {
-    Input in;
-    input_open(in, path, OPEN_FATAL, false, MSG_UNIT, __LINE__);
-    in.cut_long_fields = true;
-    skip_ee_header(in);
+// Reads record `k` of the E/E file for the missing-value index into `r`, through the
+// import's second reader: no echo, and the import's position is left alone.  Record 0
+// starts the reader at the first record; each later one follows the one before.  The
+// header and the records are read by the import's own readers, so the record numbers
+// agree.  The fields are converted by the rules of the typed field readers, without
+// their messages: a record dated 2/29, or one of whose month, day, hour or value
+// fields is not a number (or longer than a field may be), is no substitute.  False
+// when the file has no record `k`.
+static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
+    Input &in = ee.index;
+    if (k == 0) {
+        input_view(in, ee.in);
+        in.cut_long_fields = true;
+        skip_ee_header(in);
+    }
     char text[kTokenSize];
     // The next field of the record into `text`: false when missing or too long.
     auto field = [&] {
         in.field_cut = false;
         return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
     };
-    while (next_field(in, text, TOK_NEWLINE, kTokenSize)) {  // 1: year
-        RecordValues r{};
-        int month, mday;
-        // Every field is read, whatever the one before it held.
-        bool usable = field() && parse_decimal(text, &month) == 0;
-        usable = (field() && parse_decimal(text, &mday) == 0) && usable;
-        usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
-        usable = usable && !is_leap_day(month, mday);
-        for (int n = 5; n <= kEeLastField; ++n) {
-            const int g = gap_of_field(n);
-            if (g < 0) {
-                next_field(in, nullptr, TOK_NEXT, 0);
-                continue;
-            }
-            float v = 0;
-            usable = (field() && text[0] != '\0' && parse_float(text, &v) == 0) && usable;
-            r.v[g] = v;
+    if (!next_field(in, text, TOK_NEWLINE, kTokenSize)) return false;  // 1: year
+    r = RecordValues{};
+    int month, mday;
+    // Every field is read, whatever the one before it held.
+    bool usable = field() && parse_decimal(text, &month) == 0;
+    usable = (field() && parse_decimal(text, &mday) == 0) && usable;
+    usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
+    usable = usable && !is_leap_day(month, mday);
+    for (int n = 5; n <= kEeLastField; ++n) {
+        const int g = gap_of_field(n);
+        if (g < 0) {
+            next_field(in, nullptr, TOK_NEXT, 0);
+            continue;
         }
-        r.usable = usable;
-        records.push_back(r);
+        float v = 0;
+        usable = (field() && text[0] != '\0' && parse_float(text, &v) == 0) && usable;
+        r.v[g] = v;
     }
-    input_close(in);
+    r.usable = usable;
+    return true;
 }
 
 // Reads the next record (records of 2/29 passed over) and appends its time-point line
@@ -173,10 +175,10 @@ static void restart_ee(EeImport &ee) {
 // record date, a file that ends too early).  Returns 0.
 int import_ee(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     gaps = Gaps{};
-    EeImport ee{{}, 0, 0, gaps};
+    EeImport ee{{}, {}, 0, 0, gaps};
     ee.gaps.format = &source_format(SourceType::Ee);
     const char *path = settings.source_path;
-    ee.gaps.index = [path](std::vector<RecordValues> &records) { index_ee(path, records); };
+    ee.gaps.read = [&ee](long k, RecordValues &r) { return read_ee_index(ee, k, r); };
     const int before = calendar::previous_day(settings.start_day);
     const int target_month = calendar::month_of(before);
     const int target_day = calendar::day_of_month(before);

@@ -181,16 +181,37 @@ static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
     return true;
 }
 
-// Indexes every record of the TMY2 file for the missing values into `records` (the
-// import's position is left alone).
-static void index_tmy2(const Tmy2Import &tmy2, std::vector<RecordValues> &records) {
-    Cursor f = tmy2.at;
-    Tmy2Record t;
-    for (long k = 0;; ++k) {
-        f.pos = (size_t)(tmy2.first + k * tmy2.length);
-        if (!read_tmy2_fields(f, t, true)) break;
-        records.push_back(t.r);
+// Whether a field of the records in [p, end) may read as "nan", which atof takes in
+// any case of its letters: an n, an a and an n in turn, the line ends between them
+// left out as read_fixed leaves them out.
+static bool may_read_nan(const char *p, const char *end) {
+    static const char kLetters[] = "nan";
+    while (p < end) {
+        const char *lower = (const char *)memchr(p, 'n', (size_t)(end - p));
+        const char *upper = (const char *)memchr(p, 'N', (size_t)((lower ? lower : end) - p));
+        const char *at = upper ? upper : lower;
+        if (!at) return false;
+        int matched = 1;
+        for (const char *q = at + 1; q < end && matched < 3; ++q) {
+            if (*q == '\r' || *q == '\n') continue;
+            if ((*q | 0x20) != kLetters[matched]) break;  // either case
+            ++matched;
+        }
+        if (matched == 3) return true;
+        p = at + 1;
     }
+    return false;
+}
+
+// Reads record `k` of the TMY2 file for the missing-value index into `r` (the
+// import's position is left alone); false when the file ends before its last field.
+static bool read_tmy2_index(const Tmy2Import &tmy2, long k, RecordValues &r) {
+    Cursor f = tmy2.at;
+    f.pos = (size_t)(tmy2.first + k * tmy2.length);
+    Tmy2Record t;
+    if (!read_tmy2_fields(f, t, true)) return false;
+    r = t.r;
+    return true;
 }
 
 // Reads the TMY2 record at the current position and appends its time-point line for
@@ -243,7 +264,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     gaps = Gaps{};
     Tmy2Import tmy2{{}, {}, 0, 0, 0, 0, gaps};
     tmy2.gaps.format = &source_format(SourceType::Tmy2);
-    tmy2.gaps.index = [&tmy2](std::vector<RecordValues> &records) { index_tmy2(tmy2, records); };
+    tmy2.gaps.read = [&tmy2](long k, RecordValues &r) { return read_tmy2_index(tmy2, k, r); };
     if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))
         MSG_FATAL(" Failed to open ", settings.source_path, ": ", strerror(errno));
     tmy2.at = {tmy2.text.data, tmy2.text.size, 0, settings.source_path};
@@ -276,6 +297,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     tmy2.first = (long)tmy2.at.pos;
     if (!skip_line(tmy2.at)) end_of_file(tmy2.at);
     tmy2.length = (long)tmy2.at.pos - tmy2.first;
+    tmy2.gaps.whole = may_read_nan(tmy2.text.data + tmy2.first, tmy2.text.data + tmy2.text.size);
 
     char field[kTmy2MaxWidth + 1];
     read_fixed(tmy2.at, 3, field);  // the second record must be 1/1 hour 2

@@ -4,7 +4,6 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
-#include <map>
 
 #include "Config.h"
 #include "Dates.h"
@@ -70,63 +69,91 @@ void check_place(int month, int mday, int hour, int day, int seconds) {
 // value takes the value of the nearest earlier record of the file whose value of that
 // field is valid (the radiations: only records of the same hour, so that nights stay
 // dark), or, when no earlier one exists, of the nearest later one; a missing snow
-// depth is written as no snow.  The substitutes depend on the file alone: on the
-// first missing value the whole file is indexed once, without echo, and a file with
-// no missing value costs nothing more.
+// depth is written as no snow.  The substitutes depend on the file alone, never on the
+// records a conversion reads: the index reads the file from its first record, without
+// echo, as far as the substitutes asked for need.
 
-// For every record and field, the record whose value replaces a missing one: the
-// nearest earlier valid one, else the nearest later one (of the same hour for the
-// radiations).  One pass each way, keyed by hour where the rule asks for it.
-namespace {
+long RecordByKey::find(int key) const {
+    if (key >= 0 && key < kHours) return hours_[key];
+    auto it = other_.find(key);
+    return it == other_.end() ? -1 : it->second;
+}
 
-// The last valid record seen for each key (an hour, or 0 for every record): an array
-// for the hours of real files, a map for any other number a file may hold.
-class LastValid {
-public:
-    long find(int key) const {
-        if (key >= 0 && key < kHours) return hours_[key];
-        auto it = other_.find(key);
-        return it == other_.end() ? -1 : it->second;
+void RecordByKey::set(int key, long record) {
+    if (key >= 0 && key < kHours) {
+        hours_[key] = record;
+    } else {
+        other_[key] = record;
     }
-    void set(int key, long record) {
-        if (key >= 0 && key < kHours) {
-            hours_[key] = record;
-        } else {
-            other_[key] = record;
+}
+
+// The key of record `k` for field `f`: its hour where the rule asks for the same hour,
+// else 0.
+static int key_of(const Gaps &g, int f, long k) {
+    return kGapFieldRules[f].same_hour ? g.records[(size_t)k].hour : 0;
+}
+
+// Whether record `k` may give its value of field `f` to another.
+static bool valid_at(const Gaps &g, int f, long k) {
+    const RecordValues &r = g.records[(size_t)k];
+    return r.usable && !is_missing_value(*g.format, f, r.v[f]);
+}
+
+// Whether the file has a record `k`: the records up to it are read.
+static bool has_record(Gaps &g, long k) {
+    while ((long)g.records.size() <= k) {
+        RecordValues r;
+        if (g.complete || !g.read((long)g.records.size(), r)) {
+            g.complete = true;
+            return false;
         }
+        g.records.push_back(r);
     }
+    return true;
+}
 
-private:
-    static constexpr int kHours = 32;
-    long hours_[kHours] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::map<int, long> other_;
-};
-
-}  // namespace
-
-static void find_substitutes(Gaps &gaps) {
-    const long n = (long)gaps.records.size();
-    for (int f = 0; f < kGapFields; ++f) {
-        std::vector<long> &sub = gaps.substitute[f];
-        sub.assign(n, -1);
-        const bool by_hour = kGapFieldRules[f].same_hour;
-        auto key = [&](long k) { return by_hour ? gaps.records[k].hour : 0; };
-        auto valid = [&](long k) {
-            return gaps.records[k].usable &&
-                   !is_missing_value(*gaps.format, f, gaps.records[k].v[f]);
-        };
-        LastValid before;
-        for (long k = 0; k < n; ++k) {
-            sub[k] = before.find(key(k));
-            if (valid(k)) before.set(key(k), k);
-        }
-        LastValid after;
-        for (long k = n - 1; k >= 0; --k) {
-            if (sub[k] < 0) sub[k] = after.find(key(k));
-            if (valid(k)) after.set(key(k), k);
-        }
+// Takes the next record of the file into the index of field `f`.  False when the file
+// has no more.
+static bool index_next(Gaps &g, int f) {
+    Gaps::Field &x = g.field[f];
+    const long k = x.done;
+    if (!has_record(g, k)) return false;
+    const int key = key_of(g, f, k);
+    const long before = x.last.find(key);
+    x.earlier.push_back(before);
+    if (valid_at(g, f, k)) {
+        if (before < 0) x.first.set(key, k);
+        x.last.set(key, k);
     }
+    ++x.done;
+    return true;
+}
+
+// The record whose value of field `f` replaces a missing one in record `k`: the
+// nearest earlier valid record of its key, else the nearest later one.  -1 when there
+// is none, or the file has no record `k`.
+static long substitute(Gaps &g, int f, long k) {
+    if (g.whole) {
+        for (int i = 0; i < kGapFields; ++i)
+            while (index_next(g, i)) {
+            }
+        g.whole = false;
+    }
+    Gaps::Field &x = g.field[f];
+    if (k < 0) return -1;
+    while (x.done <= k)
+        if (!index_next(g, f)) return -1;
+    if (x.earlier[(size_t)k] >= 0) return x.earlier[(size_t)k];
+    // No valid record of the key before k: the first of the file is the nearest later
+    // one, unless it is k itself (whose value the import read apart from the index).
+    const int key = key_of(g, f, k);
+    while (x.first.find(key) < 0 && index_next(g, f)) {
+    }
+    const long first = x.first.find(key);
+    if (first != k) return first;
+    for (long j = k + 1; has_record(g, j); ++j)
+        if (key_of(g, f, j) == key && valid_at(g, f, j)) return j;
+    return -1;
 }
 
 void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
@@ -137,15 +164,9 @@ void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
             r.v[f] = 0;
             continue;
         }
-        if (!gaps.indexed) {
-            gaps.index(gaps.records);
-            find_substitutes(gaps);
-            gaps.indexed = true;
-        }
-        long from = record >= 0 && record < (long)gaps.records.size()
-                        ? gaps.substitute[f][record] : -1;
+        const long from = substitute(gaps, f, record);
         if (from < 0) MSG_FATAL("No valid values of ", kGapFieldRules[f].name, " in the source");
-        r.v[f] = gaps.records[from].v[f];
+        r.v[f] = gaps.records[(size_t)from].v[f];
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "Settings.h"
@@ -57,16 +58,48 @@ struct RecordValues {
     bool usable;  // false for a record that cannot be a substitute (E/E 2/29, unreadable)
 };
 
-// The missing values of one import: the file's index, built on the first missing
-// value that needs a substitute, and the number of lines written with each field
-// missing.  `index` appends every record of the file in file order; the record
-// numbers it gives are those the import passes to fill_gaps.
+// The record of each key (an hour, or 0 for every record) that an index keeps, or -1:
+// an array for the hours of real files, a map for any other number a file may hold.
+class RecordByKey {
+public:
+    long find(int key) const;
+    void set(int key, long record);
+
+private:
+    static constexpr int kHours = 32;
+    long hours_[kHours] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::map<int, long> other_;
+};
+
+// The missing values of one import: the index of the file's records that gives their
+// substitutes, and the number of lines written with each field missing.  The index
+// reads the records in file order through `read`, each once, and only as far as the
+// substitutes asked for so far need: a conversion of a few days reads the records up
+// to its last one, or on to the next valid value of a field missing until then; a
+// file with no missing value is not read at all.  Each field is indexed only when one
+// of its values is missing.  The record numbers are those the import passes to
+// fill_gaps.
 struct Gaps {
     const SourceFormat *format;
-    std::function<void(std::vector<RecordValues> &)> index;
-    bool indexed = false;
-    std::vector<RecordValues> records;         // by record number in file order
-    std::vector<long> substitute[kGapFields];  // record giving each record's substitute, or -1
+    // Reads record number `k` of the file into `r`, for k = 0, 1, 2, ... in turn; false
+    // when the file has no record `k`.
+    std::function<bool(long k, RecordValues &r)> read;
+    std::vector<RecordValues> records;  // the records read so far, by record number
+    bool complete = false;              // `read` has found the end of the file
+    // The whole file is indexed at the first substitute asked for: set by an import
+    // whose records may hold a value that is not a number.  The comparison with a
+    // missing-value code traps on such a value (FATAL "Invalid floating-point
+    // operation"), and the file alone decides whether it does, not the period converted.
+    bool whole = false;
+    // The index of one field: records 0 .. done - 1 taken in, with the nearest earlier
+    // valid record of each (of its key, or -1), and the last and first valid record of
+    // each key among them.
+    struct Field {
+        long done = 0;
+        std::vector<long> earlier;
+        RecordByKey last, first;
+    } field[kGapFields];
     long count[kGapFields] = {};
 };
 
