@@ -7,6 +7,7 @@
 #define MSG_UNIT "Wfiles"
 #include "Producers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -48,13 +49,16 @@ static size_t line_end_at(const Cursor &f) {
 // Passes over the rest of the line at `f`, its line end included.  False when the file
 // ends first.
 static bool skip_line(Cursor &f) {
-    for (; f.pos < f.size; ++f.pos) {
-        if (size_t end = line_end_at(f)) {
-            f.pos += end;
-            return true;
-        }
-    }
-    return false;
+    if (f.pos >= f.size) return false;
+    const char *p = f.data + f.pos;
+    const size_t rest = f.size - f.pos;
+    const void *lf = memchr(p, '\n', rest);
+    const size_t to_lf = lf ? (size_t)((const char *)lf - p) : rest;
+    const void *cr = memchr(p, '\r', to_lf);
+    f.pos += cr ? (size_t)((const char *)cr - p) : to_lf;
+    const size_t end = line_end_at(f);
+    f.pos += end;
+    return end > 0;
 }
 
 // FATAL " End-of-File encountered" with the records the file has (its lines after the
@@ -77,18 +81,27 @@ static bool skip_line(Cursor &f) {
     MSG_FATAL(" End-of-File encountered", fact, f.path, count);
 }
 
-// The next `n` characters (n <= kTmy2MaxWidth) at `f` into `text`, CR and LF skipped
+// The next `n` characters at `f` into `text` (room for n + 1), CR and LF skipped
 // without being counted, so that a field never ends early at a line end.  At the end
 // of the file: null with `soft`, else FATAL " End-of-File encountered".  Returns `text`.
-static const char *read_fixed(Cursor &f, int n, char (&text)[kTmy2MaxWidth + 1],
-                              bool soft = false) {
-    for (int i = 0; i < n;) {
-        int c = f.next();
-        if (c == EOF) {
+static const char *read_fixed(Cursor &f, size_t n, char *text, bool soft = false) {
+    size_t got = 0;
+    while (got < n) {
+        if (f.pos >= f.size) {
             if (soft) return nullptr;
             end_of_file(f);
         }
-        if (c != '\r' && c != '\n') text[i++] = (char)c;
+        // The characters up to the next CR or LF, or as many as are still wanted.
+        const char *p = f.data + f.pos;
+        const size_t want = std::min(n - got, f.size - f.pos);
+        const void *lf = memchr(p, '\n', want);
+        const size_t to_lf = lf ? (size_t)((const char *)lf - p) : want;
+        const void *cr = memchr(p, '\r', to_lf);
+        const size_t run = cr ? (size_t)((const char *)cr - p) : to_lf;
+        memcpy(text + got, p, run);
+        got += run;
+        f.pos += run;
+        if (run < want) ++f.pos;  // the CR or LF
     }
     text[n] = '\0';
     return text;
@@ -133,50 +146,30 @@ struct Tmy2Record {
 // (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
 // `soft`; otherwise the end of the file is FATAL.
 static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
-    static const struct { int skip, width, what; } kLayout[] = {
-        // what: -1 month, -2 day, -3 hour, -4 cover, -5 weather, -6 nothing, else a field
-        {0, 3, -6},  {0, 2, -1}, {0, 2, -2},  {0, 2, -3},        // 1-9: year, month, day, hour
-        {8, 4, kGlobal},                                          // 18-21: Wh/m^2
-        {2, 4, kDirect},                                          // 24-27: Wh/m^2
-        {32, 2, -4},                                              // 60-61: tenths
-        {6, 4, kDryBulb},                                         // 68-71: tenths of degC
-        {2, 4, kDewPoint},                                        // 74-77: tenths of degC
-        {7, 4, kPressure},                                        // 85-88: mbar
-        {2, 3, kWindDir},                                         // 91-93: degrees
-        {2, 3, kWindSpeed},                                       // 96-98: tenths of m/s
-        {17, 1, -5},                                              // 116: present weather
-        {17, 3, kSnow},                                           // 134-136: cm
+    // The columns up to the last one read are taken in one piece, line ends left out.
+    constexpr size_t kColumns = 136;
+    char columns[kColumns + 1];
+    if (!read_fixed(f, kColumns, columns, soft)) return false;
+    // The field in columns `first` (1-based) .. first + width - 1.
+    char text[kTmy2MaxWidth + 1];
+    auto field = [&](int first, int width) {
+        memcpy(text, columns + first - 1, (size_t)width);
+        text[width] = '\0';
+        return text;
     };
-    constexpr size_t kColumns = 136;  // the last column read
-    // A record whose columns hold no line end, the usual case, is read in place.
-    const bool whole = f.pos + kColumns <= f.size &&
-                       !memchr(f.data + f.pos, '\n', kColumns) &&
-                       !memchr(f.data + f.pos, '\r', kColumns);
-    char field[kTmy2MaxWidth + 1];
-    for (const auto &l : kLayout) {
-        const char *text;
-        if (whole) {
-            f.pos += (size_t)l.skip;
-            memcpy(field, f.data + f.pos, (size_t)l.width);
-            field[l.width] = '\0';
-            f.pos += (size_t)l.width;
-            text = field;
-        } else {
-            if (l.skip && !read_fixed(f, l.skip, field, soft)) return false;
-            text = read_fixed(f, l.width, field, soft);
-            if (!text) return false;
-        }
-        switch (l.what) {
-        case -1: t.month = tmy2_int(text); break;
-        case -2: t.mday = tmy2_int(text); break;
-        case -3: t.hour = t.r.hour = tmy2_int(text); break;
-        case -4: t.cover = tmy2_int(text); break;
-        case -5: t.weather = text[0]; break;
-        case -6: break;
-        case kSnow: t.r.v[kSnow] = tmy2_int(text); break;
-        default: t.r.v[l.what] = tmy2_value(text); break;
-        }
-    }
+    t.month = tmy2_int(field(4, 2));
+    t.mday = tmy2_int(field(6, 2));
+    t.hour = t.r.hour = tmy2_int(field(8, 2));
+    t.r.v[kGlobal] = tmy2_value(field(18, 4));    // Wh/m^2
+    t.r.v[kDirect] = tmy2_value(field(24, 4));    // Wh/m^2
+    t.cover = tmy2_int(field(60, 2));             // tenths
+    t.r.v[kDryBulb] = tmy2_value(field(68, 4));   // tenths of degC
+    t.r.v[kDewPoint] = tmy2_value(field(74, 4));  // tenths of degC
+    t.r.v[kPressure] = tmy2_value(field(85, 4));  // mbar
+    t.r.v[kWindDir] = tmy2_value(field(91, 3));   // degrees
+    t.r.v[kWindSpeed] = tmy2_value(field(96, 3)); // tenths of m/s
+    t.weather = columns[116 - 1];                  // present weather: the rain digit
+    t.r.v[kSnow] = tmy2_int(field(134, 3));       // cm
     t.r.usable = true;
     return true;
 }
