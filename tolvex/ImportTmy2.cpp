@@ -50,12 +50,7 @@ static size_t line_end_at(const Cursor &f) {
 // ends first.
 static bool skip_line(Cursor &f) {
     if (f.pos >= f.size) return false;
-    const char *p = f.data + f.pos;
-    const size_t rest = f.size - f.pos;
-    const void *lf = memchr(p, '\n', rest);
-    const size_t to_lf = lf ? (size_t)((const char *)lf - p) : rest;
-    const void *cr = memchr(p, '\r', to_lf);
-    f.pos += cr ? (size_t)((const char *)cr - p) : to_lf;
+    f.pos += to_line_end(f.data + f.pos, f.size - f.pos);
     const size_t end = line_end_at(f);
     f.pos += end;
     return end > 0;
@@ -64,15 +59,11 @@ static bool skip_line(Cursor &f) {
 // FATAL " End-of-File encountered" with the records the file has (its lines after the
 // header) against a year's.
 [[noreturn]] static void end_of_file(const Cursor &f) {
+    // Each line counts, a last one without its line end too.
     long lines = 0;
-    for (size_t i = 0; i < f.size;) {
-        size_t end = line_end_length(f.data + i, f.size - i);
-        if (end) {
-            ++lines;
-            i += end;
-        } else if (++i == f.size) {
-            ++lines;  // a last line without its line end
-        }
+    for (size_t i = 0; i < f.size; ++lines) {
+        i += to_line_end(f.data + i, f.size - i);
+        i += line_end_length(f.data + i, f.size - i);
     }
     char fact[96];
     snprintf(fact, sizeof fact, ": a TMY2 year has %d records, ", kRecordsPerYear);
@@ -94,10 +85,7 @@ static const char *read_fixed(Cursor &f, size_t n, char *text, bool soft = false
         // The characters up to the next CR or LF, or as many as are still wanted.
         const char *p = f.data + f.pos;
         const size_t want = std::min(n - got, f.size - f.pos);
-        const void *lf = memchr(p, '\n', want);
-        const size_t to_lf = lf ? (size_t)((const char *)lf - p) : want;
-        const void *cr = memchr(p, '\r', to_lf);
-        const size_t run = cr ? (size_t)((const char *)cr - p) : to_lf;
+        const size_t run = to_line_end(p, want);
         memcpy(text + got, p, run);
         got += run;
         f.pos += run;
