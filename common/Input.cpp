@@ -146,6 +146,9 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
         return false;
     }
     unload(in);
+    // The text is read whole into memory: fread reads straight into it, and the stream
+    // needs no buffer of its own (nor the size lookup that making one costs).
+    setvbuf(in.file, nullptr, _IONBF, 0);
     in.data = read_whole(in.file, &in.size);
     open_texts.push_back({in.file, in.data});
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
