@@ -167,7 +167,7 @@ void input_skip_bom(Input &in) {
 }
 
 void input_view(Input &view, const Input &in) {
-    view.file = nullptr;
+    view.file = in.file;
     view.data = in.data;
     view.size = in.size;
     view.pos = view.echo_from = 0;

@@ -67,8 +67,8 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
 // from the character after it; the echo keeps the bytes as they were read.
 void input_skip_bom(Input &in);
 // Makes `view` a second reader of the text of `in`, which is open: at its start, at a
-// line start, without echo.  The text stays `in`'s: `view` is read only while `in` is
-// open and is never closed itself.
+// line start, without echo.  The stream and the text stay `in`'s: `view` is read and
+// positioned only while `in` is open, and is never closed itself.
 void input_view(Input &view, const Input &in);
 // Closes `in` (the echo written first); FATAL "Problem while closing _UNXT" when
 // closing fails or `in` was not open.

@@ -259,6 +259,7 @@ TEST(Imports, MissingValuesTakeTheNearestValidValue) {
         {28, 85, " inf", 10, "1e38", &TimePointLine::Pb, 27},     // above
         {29, 96, "-99", 22, "-999.9", &TimePointLine::Ws, 28},    // negative
         {30, 91, "999", 21, "999", &TimePointLine::Wd, 29},
+        {30, 96, "999", 22, "999", &TimePointLine::Ws, 28},       // over one missing too
         {31, 74, "9999", 8, "99.9", &TimePointLine::Hr, 30},
         {32, 18, "-999", 14, "-999", &TimePointLine::Ith, 8},     // same hour, day before
         {33, 24, "9999", 15, "9999", &TimePointLine::Idn, 9},
@@ -286,7 +287,7 @@ TEST(Imports, MissingValuesTakeTheNearestValidValue) {
         }
         for (const char *warning :
              {"WARNING  (file Wfiles", " 1 missing values of dry-bulb temperature replaced by "
-              "the nearest earlier valid value\n", " 2 missing values of wind speed",
+              "the nearest earlier valid value\n", " 3 missing values of wind speed",
               " 2 missing values of global horizontal radiation replaced by the nearest valid "
               "value of the same hour\n"})
             EXPECT_NE(c.log.find(warning), std::string::npos) << warning;

@@ -48,20 +48,29 @@ static int gap_of_field(int field) {
 }
 
 // Reads record `k` of the E/E file for the missing-value index into `r`, through the
-// import's second reader: no echo, and the import's position is left alone.  Record 0
-// starts the reader at the first record; each later one follows the one before.  The
-// header and the records are read by the import's own readers, so the record numbers
-// agree.  The fields are converted by the rules of the typed field readers, without
-// their messages: a record dated 2/29, or one of whose month, day, hour or value
-// fields is not a number (or longer than a field may be), is no substitute.  False
-// when the file has no record `k`.
+// import's second reader: no echo, and the import's position is left alone.  The
+// header is read by the import's own readers and the records are its lines, so the
+// record numbers agree; the reader goes to the start of line `k`, which follows from
+// the starts of the lines before it.  The fields are converted by the rules of the
+// typed field readers, without their messages: a record dated 2/29, or one of whose
+// month, day, hour or value fields is not a number (or longer than a field may be), is
+// no substitute.  False when the file has no record `k`.
 static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
     Input &in = ee.index;
-    if (k == 0) {
+    std::vector<size_t> &starts = ee.gaps.starts;  // the caller's, as every container
+    if (starts.empty()) {
         input_view(in, ee.in);
         in.cut_long_fields = true;
         skip_ee_header(in);
+        starts.push_back(in.pos);
     }
+    // A record ends at the first line end after its start, wherever its fields end.
+    while (starts.size() <= (size_t)k) {
+        size_t at = starts.back();
+        at += to_line_end(in.data + at, in.size - at);
+        starts.push_back(at + line_end_length(in.data + at, in.size - at));
+    }
+    input_return(in, {(long)starts[(size_t)k], true, true});
     char text[kTokenSize];
     // The next field of the record into `text`: false when missing or too long.
     auto field = [&] {

@@ -70,63 +70,71 @@ void check_place(int month, int mday, int hour, int day, int seconds) {
 // field is valid (the radiations: only records of the same hour, so that nights stay
 // dark), or, when no earlier one exists, of the nearest later one; a missing snow
 // depth is written as no snow.  The substitutes depend on the file alone, never on the
-// records a conversion reads: the index reads the file from its first record, without
-// echo, as far as the substitutes asked for need.
+// records a conversion reads; the index reads, without echo, the records that the
+// searches for them come to.
 
-long RecordByKey::find(int key) const {
-    if (key >= 0 && key < kHours) return hours_[key];
-    auto it = other_.find(key);
-    return it == other_.end() ? -1 : it->second;
-}
-
-void RecordByKey::set(int key, long record) {
-    if (key >= 0 && key < kHours) {
-        hours_[key] = record;
-    } else {
-        other_[key] = record;
+// Whether the file has a record `k`, which is read into the index if it is not there
+// yet, with the fields it may give its value of to another.
+static bool load(Gaps &g, long k) {
+    if (g.end >= 0 && k >= g.end) return false;
+    if ((size_t)k < g.records.size() && g.records[(size_t)k].read) return true;
+    Gaps::Indexed x{};
+    if (!g.read(k, x.values)) {
+        g.end = k;  // nor any record after it
+        return false;
     }
+    x.read = true;
+    for (int f = 0; f < kGapFields; ++f)
+        if (x.values.usable && !is_missing_value(*g.format, f, x.values.v[f])) x.valid |= 1u << f;
+    if (g.records.size() <= (size_t)k) g.records.resize((size_t)k + 1);
+    g.records[(size_t)k] = x;
+    return true;
 }
 
-// The key of record `k` for field `f`: its hour where the rule asks for the same hour,
-// else 0.
+// The key of the loaded record `k` for field `f`: its hour where the rule asks for the
+// same hour, else 0.
 static int key_of(const Gaps &g, int f, long k) {
-    return kGapFieldRules[f].same_hour ? g.records[(size_t)k].hour : 0;
+    return kGapFieldRules[f].same_hour ? g.records[(size_t)k].values.hour : 0;
 }
 
-// Whether record `k` may give its value of field `f` to another.
-static bool valid_at(const Gaps &g, int f, long k) {
-    const RecordValues &r = g.records[(size_t)k];
-    return r.usable && !is_missing_value(*g.format, f, r.v[f]);
+// Whether record `k` may give its value of field `f` to a record of key `key`.
+static bool gives(Gaps &g, int f, long k, int key) {
+    return load(g, k) && (g.records[(size_t)k].valid >> f & 1) && key_of(g, f, k) == key;
 }
 
-// Whether the file has a record `k`: the records up to it are read.
-static bool has_record(Gaps &g, long k) {
-    while ((long)g.records.size() <= k) {
-        RecordValues r;
-        if (g.complete || !g.read((long)g.records.size(), r)) {
-            g.complete = true;
-            return false;
+// The nearest valid record of field `f` before record `k` with its key `key`, or -1.
+// Below the last record asked for with the key, the answer is the one found then.
+static long nearest_earlier(Gaps &g, int f, long k, int key) {
+    GapSearch &s = g.searches[f].of(key);
+    if (s.asked == k) return s.earlier;
+    const bool above = s.asked >= 0 && s.asked < k;
+    long found = above ? s.earlier : -1;
+    for (long j = k - 1; j >= (above ? s.asked : 0); --j) {
+        if (gives(g, f, j, key)) {
+            found = j;
+            break;
         }
-        g.records.push_back(r);
     }
-    return true;
+    s.asked = k;
+    s.earlier = found;
+    return found;
 }
 
-// Takes the next record of the file into the index of field `f`.  False when the file
-// has no more.
-static bool index_next(Gaps &g, int f) {
-    Gaps::Field &x = g.field[f];
-    const long k = x.done;
-    if (!has_record(g, k)) return false;
-    const int key = key_of(g, f, k);
-    const long before = x.last.find(key);
-    x.earlier.push_back(before);
-    if (valid_at(g, f, k)) {
-        if (before < 0) x.first.set(key, k);
-        x.last.set(key, k);
+// The nearest valid record of field `f` after record `k` with its key `key`, or -1.
+// The one found for an earlier record stands as long as it lies after `k`.
+static long nearest_later(Gaps &g, int f, long k, int key) {
+    GapSearch &s = g.searches[f].of(key);
+    if (s.asked_later >= 0 && s.asked_later <= k && (s.later > k || s.later < 0)) return s.later;
+    long found = -1;
+    for (long j = k + 1; load(g, j); ++j) {
+        if (gives(g, f, j, key)) {
+            found = j;
+            break;
+        }
     }
-    ++x.done;
-    return true;
+    s.asked_later = k;
+    s.later = found;
+    return found;
 }
 
 // The record whose value of field `f` replaces a missing one in record `k`: the
@@ -134,26 +142,14 @@ static bool index_next(Gaps &g, int f) {
 // is none, or the file has no record `k`.
 static long substitute(Gaps &g, int f, long k) {
     if (g.whole) {
-        for (int i = 0; i < kGapFields; ++i)
-            while (index_next(g, i)) {
-            }
+        for (long j = 0; load(g, j); ++j) {
+        }
         g.whole = false;
     }
-    Gaps::Field &x = g.field[f];
-    if (k < 0) return -1;
-    while (x.done <= k)
-        if (!index_next(g, f)) return -1;
-    if (x.earlier[(size_t)k] >= 0) return x.earlier[(size_t)k];
-    // No valid record of the key before k: the first of the file is the nearest later
-    // one, unless it is k itself (whose value the import read apart from the index).
+    if (k < 0 || !load(g, k)) return -1;
     const int key = key_of(g, f, k);
-    while (x.first.find(key) < 0 && index_next(g, f)) {
-    }
-    const long first = x.first.find(key);
-    if (first != k) return first;
-    for (long j = k + 1; has_record(g, j); ++j)
-        if (key_of(g, f, j) == key && valid_at(g, f, j)) return j;
-    return -1;
+    const long earlier = nearest_earlier(g, f, k, key);
+    return earlier >= 0 ? earlier : nearest_later(g, f, k, key);
 }
 
 void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
@@ -166,7 +162,7 @@ void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
         }
         const long from = substitute(gaps, f, record);
         if (from < 0) MSG_FATAL("No valid values of ", kGapFieldRules[f].name, " in the source");
-        r.v[f] = gaps.records[(size_t)from].v[f];
+        r.v[f] = gaps.records[(size_t)from].values.v[f];
     }
 }
 

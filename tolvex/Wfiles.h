@@ -58,48 +58,53 @@ struct RecordValues {
     bool usable;  // false for a record that cannot be a substitute (E/E 2/29, unreadable)
 };
 
-// The record of each key (an hour, or 0 for every record) that an index keeps, or -1:
-// an array for the hours of real files, a map for any other number a file may hold.
-class RecordByKey {
+// What the searches for the substitutes of one field have found for one key (an hour,
+// or 0 for every record): the last record asked for and its nearest earlier valid
+// record, and the last asked for that had none before it and its nearest later one
+// (-1: none, or nothing asked yet).
+struct GapSearch {
+    long asked = -1, earlier = -1;
+    long asked_later = -1, later = -1;
+};
+
+// The searches of one field by key: an array for the hours of real files, a map for any
+// other number a file may hold.
+class GapSearches {
 public:
-    long find(int key) const;
-    void set(int key, long record);
+    GapSearch &of(int key) { return key >= 0 && key < kHours ? hours_[key] : other_[key]; }
 
 private:
-    static constexpr int kHours = 32;
-    long hours_[kHours] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::map<int, long> other_;
+    static constexpr int kHours = 25;
+    GapSearch hours_[kHours];
+    std::map<int, GapSearch> other_;
 };
 
 // The missing values of one import: the index of the file's records that gives their
 // substitutes, and the number of lines written with each field missing.  The index
-// reads the records in file order through `read`, each once, and only as far as the
-// substitutes asked for so far need: a conversion of a few days reads the records up
-// to its last one, or on to the next valid value of a field missing until then; a
-// file with no missing value is not read at all.  Each field is indexed only when one
-// of its values is missing.  The record numbers are those the import passes to
-// fill_gaps.
+// reads a record only when a search for a substitute comes to it, each once: from the
+// record with the missing value back to the nearest valid one, and on to the next
+// valid one only where there is none before it.  A conversion of a few days reads
+// little more than its own records, a file with no missing value none at all.  The
+// record numbers are those the import passes to fill_gaps.
 struct Gaps {
     const SourceFormat *format;
-    // Reads record number `k` of the file into `r`, for k = 0, 1, 2, ... in turn; false
-    // when the file has no record `k`.
+    // Reads record number `k` of the file into `r`, for any k >= 0 in any order; false
+    // when the file has no record `k` (nor any after it).
     std::function<bool(long k, RecordValues &r)> read;
-    std::vector<RecordValues> records;  // the records read so far, by record number
-    bool complete = false;              // `read` has found the end of the file
+    std::vector<size_t> starts;  // `read`'s own: where the records start that it has come to
+    struct Indexed {
+        RecordValues values;
+        unsigned valid;  // bit f: the record may give its value of field f to another
+        bool read;       // false: not read yet
+    };
+    std::vector<Indexed> records;  // by record number
+    long end = -1;                 // the number of records of the file, once known
     // The whole file is indexed at the first substitute asked for: set by an import
     // whose records may hold a value that is not a number.  The comparison with a
     // missing-value code traps on such a value (FATAL "Invalid floating-point
     // operation"), and the file alone decides whether it does, not the period converted.
     bool whole = false;
-    // The index of one field: records 0 .. done - 1 taken in, with the nearest earlier
-    // valid record of each (of its key, or -1), and the last and first valid record of
-    // each key among them.
-    struct Field {
-        long done = 0;
-        std::vector<long> earlier;
-        RecordByKey last, first;
-    } field[kGapFields];
+    GapSearches searches[kGapFields];
     long count[kGapFields] = {};
 };
 
