@@ -67,15 +67,19 @@ struct GapSearch {
     long asked_later = -1, later = -1;
 };
 
-// The searches of one field by key: an array for the hours of real files, a map for any
-// other number a file may hold.
+// The searches of one field by key: a table for the hours of real files, made at the
+// field's first search, and a map for any other number a file may hold.
 class GapSearches {
 public:
-    GapSearch &of(int key) { return key >= 0 && key < kHours ? hours_[key] : other_[key]; }
+    GapSearch &of(int key) {
+        if (key < 0 || key >= kHours) return other_[key];
+        if (hours_.empty()) hours_.resize(kHours);
+        return hours_[(size_t)key];
+    }
 
 private:
     static constexpr int kHours = 25;
-    GapSearch hours_[kHours];
+    std::vector<GapSearch> hours_;
     std::map<int, GapSearch> other_;
 };
 
