@@ -86,6 +86,11 @@ static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
     usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
     usable = usable && !is_leap_day(month, mday);
     for (int n = 5; n <= kEeLastField; ++n) {
+        // A record that has ended lacks every field after: no substitute, values 0.
+        if (in.record_ended) {
+            usable = false;
+            break;
+        }
         const int g = gap_of_field(n);
         if (g < 0) {
             next_field(in, nullptr, TOK_NEXT, 0);
