@@ -47,15 +47,11 @@ static int gap_of_field(int field) {
     return -1;
 }
 
-// Reads record `k` of the E/E file for the missing-value index into `r`, through the
-// import's second reader: no echo, and the import's position is left alone.  The
+// Puts the import's second reader, the index's, at the start of record `k`: the
 // header is read by the import's own readers and the records are its lines, so the
-// record numbers agree; the reader goes to the start of line `k`, which follows from
-// the starts of the lines before it.  The fields are converted by the rules of the
-// typed field readers, without their messages: a record dated 2/29, or one of whose
-// month, day, hour or value fields is not a number (or longer than a field may be), is
-// no substitute.  False when the file has no record `k`.
-static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
+// record numbers agree, and a line starts after the first line end after the start of
+// the one before (found with memchr, wherever the line's fields end).
+static void to_index_record(EeImport &ee, long k) {
     Input &in = ee.index;
     std::vector<size_t> &starts = ee.gaps.starts;  // the caller's, as every container
     if (starts.empty()) {
@@ -64,13 +60,23 @@ static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
         skip_ee_header(in);
         starts.push_back(in.pos);
     }
-    // A record ends at the first line end after its start, wherever its fields end.
     while (starts.size() <= (size_t)k) {
         size_t at = starts.back();
         at += to_line_end(in.data + at, in.size - at);
         starts.push_back(at + line_end_length(in.data + at, in.size - at));
     }
     input_return(in, {(long)starts[(size_t)k], true, true});
+}
+
+// Reads record `k` of the E/E file for the missing-value index into `r`, through the
+// index's reader: no echo, and the import's position is left alone.  The fields are
+// converted by the rules of the typed field readers, without their messages: a record
+// dated 2/29, or one of whose month, day, hour or value fields is not a number (or
+// longer than a field may be), is no substitute.  False when the file has no record
+// `k`.
+static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
+    Input &in = ee.index;
+    to_index_record(ee, k);
     char text[kTokenSize];
     // The next field of the record into `text`: false when missing or too long.
     auto field = [&] {
@@ -102,6 +108,31 @@ static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
     }
     r.usable = usable;
     return true;
+}
+
+// Looks at record `k` of the E/E file for the missing-value index as read_ee_index
+// would read it, but only at its hour and at the field of `f`: kCannotGive when either
+// rules the record out as a substitute for a record of key `key` (see Gaps).
+static Gaps::Look look_ee_index(EeImport &ee, long k, int f, int key) {
+    Input &in = ee.index;
+    to_index_record(ee, k);
+    char text[kTokenSize];
+    auto field = [&] {
+        in.field_cut = false;
+        return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
+    };
+    if (!next_field(in, text, TOK_NEWLINE, kTokenSize)) return Gaps::kNoRecord;  // 1: year
+    next_field(in, nullptr, TOK_NEXT, 0);  // 2, 3: month and day, left to read_ee_index
+    next_field(in, nullptr, TOK_NEXT, 0);
+    int hour;
+    if (!field() || parse_decimal(text, &hour) != 0) return Gaps::kCannotGive;  // 4
+    if (kGapFieldRules[f].same_hour && hour != key) return Gaps::kCannotGive;
+    for (int n = 5; n < kEeFields[f]; ++n) next_field(in, nullptr, TOK_NEXT, 0);
+    float v = 0;
+    if (!field() || text[0] == '\0' || parse_float(text, &v) != 0 ||
+        is_missing_value(*ee.gaps.format, f, v))
+        return Gaps::kCannotGive;
+    return Gaps::kMayGive;
 }
 
 // Reads the next record (records of 2/29 passed over) and appends its time-point line
@@ -193,6 +224,7 @@ int import_ee(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     ee.gaps.format = &source_format(SourceType::Ee);
     const char *path = settings.source_path;
     ee.gaps.read = [&ee](long k, RecordValues &r) { return read_ee_index(ee, k, r); };
+    ee.gaps.look = [&ee](long k, int f, int key) { return look_ee_index(ee, k, f, key); };
     const int before = calendar::previous_day(settings.start_day);
     const int target_month = calendar::month_of(before);
     const int target_day = calendar::day_of_month(before);

@@ -97,9 +97,21 @@ static int key_of(const Gaps &g, int f, long k) {
     return kGapFieldRules[f].same_hour ? g.records[(size_t)k].values.hour : 0;
 }
 
-// Whether record `k` may give its value of field `f` to a record of key `key`.
-static bool gives(Gaps &g, int f, long k, int key) {
-    return load(g, k) && (g.records[(size_t)k].valid >> f & 1) && key_of(g, f, k) == key;
+// Whether record `k` gives its value of field `f` to a record of key `key`: a record
+// not read yet is looked at first, and read only when it may.
+enum class Gives { kNo, kYes, kNoRecord };
+static Gives gives(Gaps &g, int f, long k, int key) {
+    const bool read = (size_t)k < g.records.size() && g.records[(size_t)k].read;
+    if (!read && g.look && (g.end < 0 || k < g.end)) {
+        switch (g.look(k, f, key)) {
+        case Gaps::kNoRecord: g.end = k; return Gives::kNoRecord;
+        case Gaps::kCannotGive: return Gives::kNo;
+        case Gaps::kMayGive: break;
+        }
+    }
+    if (!load(g, k)) return Gives::kNoRecord;
+    return (g.records[(size_t)k].valid >> f & 1) && key_of(g, f, k) == key ? Gives::kYes
+                                                                           : Gives::kNo;
 }
 
 // The nearest valid record of field `f` before record `k` with its key `key`, or -1.
@@ -110,7 +122,7 @@ static long nearest_earlier(Gaps &g, int f, long k, int key) {
     const bool above = s.asked >= 0 && s.asked < k;
     long found = above ? s.earlier : -1;
     for (long j = k - 1; j >= (above ? s.asked : 0); --j) {
-        if (gives(g, f, j, key)) {
+        if (gives(g, f, j, key) == Gives::kYes) {
             found = j;
             break;
         }
@@ -126,8 +138,10 @@ static long nearest_later(Gaps &g, int f, long k, int key) {
     GapSearch &s = g.searches[f].of(key);
     if (s.asked_later >= 0 && s.asked_later <= k && (s.later > k || s.later < 0)) return s.later;
     long found = -1;
-    for (long j = k + 1; load(g, j); ++j) {
-        if (gives(g, f, j, key)) {
+    for (long j = k + 1;; ++j) {
+        const Gives given = gives(g, f, j, key);
+        if (given == Gives::kNoRecord) break;
+        if (given == Gives::kYes) {
             found = j;
             break;
         }

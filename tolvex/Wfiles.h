@@ -95,7 +95,13 @@ struct Gaps {
     // Reads record number `k` of the file into `r`, for any k >= 0 in any order; false
     // when the file has no record `k` (nor any after it).
     std::function<bool(long k, RecordValues &r)> read;
-    std::vector<size_t> starts;  // `read`'s own: where the records start that it has come to
+    // What a look at record `k` cheaper than `read` tells of it (optional): kNoRecord, or
+    // kCannotGive when its value of field `f` cannot replace a missing one of a record
+    // of key `key` (its hour is another, or the value is missing or no number), else
+    // kMayGive, and `read` decides.
+    enum Look { kNoRecord, kCannotGive, kMayGive };
+    std::function<Look(long k, int f, int key)> look;
+    std::vector<size_t> starts;  // the readers' own: where the records they came to start
     struct Indexed {
         RecordValues values;
         unsigned valid;  // bit f: the record may give its value of field f to another
