@@ -130,34 +130,43 @@ struct Tmy2Record {
     RecordValues r;
 };
 
-// Reads the fields of the record at the current position of `f`, in source units
-// (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
-// `soft`; otherwise the end of the file is FATAL.
-static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
-    // The columns up to the last one read are taken in one piece, line ends left out.
-    constexpr size_t kColumns = 136;
-    char columns[kColumns + 1];
-    if (!read_fixed(f, kColumns, columns, soft)) return false;
-    // The field in columns `first` (1-based) .. first + width - 1.
+// The columns of a record up to the last one read, and the field in columns `first`
+// (1-based) .. first + width - 1 of them.
+constexpr size_t kColumns = 136;
+using Tmy2Columns = char[kColumns + 1];
+static const char *column_field(const Tmy2Columns &columns, int first, int width,
+                                char (&text)[kTmy2MaxWidth + 1]) {
+    memcpy(text, columns + first - 1, (size_t)width);
+    text[width] = '\0';
+    return text;
+}
+
+// The columns of each GapField, in source units: tenths of degC (dry bulb, dew point),
+// mbar, tenths of m/s, degrees, Wh/m^2, cm (snow depth, an integer field).
+static const struct { int first, width; } kGapColumns[kGapFields] = {
+    {68, 4}, {85, 4}, {96, 3}, {91, 3}, {74, 4}, {18, 4}, {24, 4}, {134, 3},
+};
+
+// The value of GapField `g` in `columns`.
+static double gap_value(const Tmy2Columns &columns, int g) {
     char text[kTmy2MaxWidth + 1];
-    auto field = [&](int first, int width) {
-        memcpy(text, columns + first - 1, (size_t)width);
-        text[width] = '\0';
-        return text;
-    };
-    t.month = tmy2_int(field(4, 2));
-    t.mday = tmy2_int(field(6, 2));
-    t.hour = t.r.hour = tmy2_int(field(8, 2));
-    t.r.v[kGlobal] = tmy2_value(field(18, 4));    // Wh/m^2
-    t.r.v[kDirect] = tmy2_value(field(24, 4));    // Wh/m^2
-    t.cover = tmy2_int(field(60, 2));             // tenths
-    t.r.v[kDryBulb] = tmy2_value(field(68, 4));   // tenths of degC
-    t.r.v[kDewPoint] = tmy2_value(field(74, 4));  // tenths of degC
-    t.r.v[kPressure] = tmy2_value(field(85, 4));  // mbar
-    t.r.v[kWindDir] = tmy2_value(field(91, 3));   // degrees
-    t.r.v[kWindSpeed] = tmy2_value(field(96, 3)); // tenths of m/s
-    t.weather = columns[116 - 1];                  // present weather: the rain digit
-    t.r.v[kSnow] = tmy2_int(field(134, 3));       // cm
+    const char *field = column_field(columns, kGapColumns[g].first, kGapColumns[g].width, text);
+    return g == kSnow ? tmy2_int(field) : tmy2_value(field);
+}
+
+// Reads the fields of the record at the current position of `f`.  false at the end of
+// the file with `soft`; otherwise the end of the file is FATAL.
+static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
+    // The columns are taken in one piece, line ends left out.
+    Tmy2Columns columns;
+    if (!read_fixed(f, kColumns, columns, soft)) return false;
+    char text[kTmy2MaxWidth + 1];
+    t.month = tmy2_int(column_field(columns, 4, 2, text));
+    t.mday = tmy2_int(column_field(columns, 6, 2, text));
+    t.hour = t.r.hour = tmy2_int(column_field(columns, 8, 2, text));
+    t.cover = tmy2_int(column_field(columns, 60, 2, text));  // tenths
+    t.weather = columns[116 - 1];  // present weather: the rain digit
+    for (int g = 0; g < kGapFields; ++g) t.r.v[g] = gap_value(columns, g);
     t.r.usable = true;
     return true;
 }
@@ -193,6 +202,22 @@ static bool read_tmy2_index(const Tmy2Import &tmy2, long k, RecordValues &r) {
     if (!read_tmy2_fields(f, t, true)) return false;
     r = t.r;
     return true;
+}
+
+// Looks at record `k` of the TMY2 file for the missing-value index as
+// read_tmy2_index would read it, but only at its hour and at the field of `f`:
+// kCannotGive when either rules the record out as a substitute for a record of key
+// `key` (see Gaps).
+static Gaps::Look look_tmy2_index(const Tmy2Import &tmy2, long k, int f, int key) {
+    Cursor at = tmy2.at;
+    at.pos = (size_t)(tmy2.first + k * tmy2.length);
+    Tmy2Columns columns;
+    if (!read_fixed(at, kColumns, columns, true)) return Gaps::kNoRecord;
+    char text[kTmy2MaxWidth + 1];
+    if (kGapFieldRules[f].same_hour && tmy2_int(column_field(columns, 8, 2, text)) != key)
+        return Gaps::kCannotGive;
+    if (is_missing_value(*tmy2.gaps.format, f, gap_value(columns, f))) return Gaps::kCannotGive;
+    return Gaps::kMayGive;
 }
 
 // Reads the TMY2 record at the current position and appends its time-point line for
@@ -246,6 +271,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     Tmy2Import tmy2{{}, {}, 0, 0, 0, 0, gaps};
     tmy2.gaps.format = &source_format(SourceType::Tmy2);
     tmy2.gaps.read = [&tmy2](long k, RecordValues &r) { return read_tmy2_index(tmy2, k, r); };
+    tmy2.gaps.look = [&tmy2](long k, int f, int key) { return look_tmy2_index(tmy2, k, f, key); };
     if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))
         MSG_FATAL(" Failed to open ", settings.source_path, ": ", strerror(errno));
     tmy2.at = {tmy2.text.data, tmy2.text.size, 0, settings.source_path};
