@@ -8,6 +8,8 @@
 #define MSG_UNIT "Wfiles"
 #include "Producers.h"
 
+#include <cstring>
+
 #include "Config.h"
 #include "Dates.h"
 #include "Input.h"
@@ -47,11 +49,11 @@ static int gap_of_field(int field) {
     return -1;
 }
 
-// Puts the import's second reader, the index's, at the start of record `k`: the
-// header is read by the import's own readers and the records are its lines, so the
-// record numbers agree, and a line starts after the first line end after the start of
-// the one before (found with memchr, wherever the line's fields end).
-static void to_index_record(EeImport &ee, long k) {
+// Where record `k` starts, for the import's second reader, the index's: the header is
+// read by the import's own readers and the records are its lines, so the record
+// numbers agree, and a line starts after the first line end after the start of the
+// one before (found with memchr, wherever the line's fields end).
+static size_t index_record_start(EeImport &ee, long k) {
     Input &in = ee.index;
     std::vector<size_t> &starts = ee.gaps.starts;  // the caller's, as every container
     if (starts.empty()) {
@@ -65,7 +67,12 @@ static void to_index_record(EeImport &ee, long k) {
         at += to_line_end(in.data + at, in.size - at);
         starts.push_back(at + line_end_length(in.data + at, in.size - at));
     }
-    input_return(in, {(long)starts[(size_t)k], true, true});
+    return starts[(size_t)k];
+}
+
+// Puts the index's reader at the start of record `k`.
+static void to_index_record(EeImport &ee, long k) {
+    input_return(ee.index, {(long)index_record_start(ee, k), true, true});
 }
 
 // Reads record `k` of the E/E file for the missing-value index into `r`, through the
@@ -115,15 +122,27 @@ static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
 // rules the record out as a substitute for a record of key `key` (see Gaps).
 static Gaps::Look look_ee_index(EeImport &ee, long k, int f, int key) {
     Input &in = ee.index;
-    to_index_record(ee, k);
     char text[kTokenSize];
+    // The hour is the field after the third comma of the record's line: the reader
+    // starts there, and a line that ends before has no hour and is no substitute.
+    const size_t start = index_record_start(ee, k);
+    size_t at = start;
+    for (int commas = 0; commas < 3; ++at) {
+        at += strcspn(in.data + at, ",\r\n");  // NUL too, which is passed over
+        if (at >= in.size) {
+            // A last line without its line end: a record if it holds more than blanks.
+            to_index_record(ee, k);
+            return next_field(in, text, TOK_NEWLINE, kTokenSize) ? Gaps::kCannotGive
+                                                                : Gaps::kNoRecord;
+        }
+        if (in.data[at] == '\r' || in.data[at] == '\n') return Gaps::kCannotGive;
+        if (in.data[at] == ',') ++commas;
+    }
+    input_return(in, {(long)at, false, false});
     auto field = [&] {
         in.field_cut = false;
         return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
     };
-    if (!next_field(in, text, TOK_NEWLINE, kTokenSize)) return Gaps::kNoRecord;  // 1: year
-    next_field(in, nullptr, TOK_NEXT, 0);  // 2, 3: month and day, left to read_ee_index
-    next_field(in, nullptr, TOK_NEXT, 0);
     int hour;
     if (!field() || parse_decimal(text, &hour) != 0) return Gaps::kCannotGive;  // 4
     if (kGapFieldRules[f].same_hour && hour != key) return Gaps::kCannotGive;
