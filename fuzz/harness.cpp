@@ -43,24 +43,25 @@ std::string scratch_path(const char *name) {
     return scratch_dir + "/" + name;
 }
 
-std::string write_scratch(const char *name, const uint8_t *data, size_t size) {
+const std::string &write_scratch(const char *name, const uint8_t *data, size_t size) {
     // Each file stays open from one input to the next, which is written over the last
     // in place and cut to its length where it is shorter: emptying it first would free
     // and allocate every page of it for every input.
     struct Scratch {
+        std::string path;
         int fd;
         size_t length;  // bytes the file holds
     };
     static std::map<std::string, Scratch> open_files;
-    std::string path = scratch_path(name);
     auto file = open_files.find(name);
     if (file == open_files.end()) {
+        std::string path = scratch_path(name);
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd < 0) {
             perror("weather fuzz harness: cannot create the input file");
             abort();
         }
-        file = open_files.emplace(name, Scratch{fd, 0}).first;
+        file = open_files.emplace(name, Scratch{path, fd, 0}).first;
     }
     Scratch &f = file->second;
     if (pwrite(f.fd, data, size, 0) != (ssize_t)size ||
@@ -69,7 +70,7 @@ std::string write_scratch(const char *name, const uint8_t *data, size_t size) {
         abort();
     }
     f.length = size;
-    return path;
+    return f.path;
 }
 
 // The run's log: a stream that takes every byte and keeps none, as /dev/null would,

@@ -17,8 +17,9 @@
 // process exits normally.
 std::string scratch_path(const char *name);
 
-// Writes `size` bytes of `data` to the scratch file `name`; returns its path.
-std::string write_scratch(const char *name, const uint8_t *data, size_t size);
+// Writes `size` bytes of `data` to the scratch file `name`; returns its path, which
+// stays the same for the life of the process.
+const std::string &write_scratch(const char *name, const uint8_t *data, size_t size);
 
 // Runs `body` as one run of a converter: a log that keeps nothing, the error count
 // reset, the message mode, floating-point traps and SIGFPE handler of msg_setup(0), and

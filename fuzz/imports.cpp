@@ -47,7 +47,7 @@ void fuzz_import(const uint8_t *data, size_t size,
                  Producer producer) {
     DayRange days;
     if (!day_range(data, size, &days)) return;
-    std::string source = write_scratch("source", data + kDayBytes, size - kDayBytes);
+    const std::string &source = write_scratch("source", data + kDayBytes, size - kDayBytes);
 
     static const ConversionSettings kTemplate = settings_template();
     settings = kTemplate;
