@@ -102,39 +102,38 @@ TEST(TolvexRun, PromptsForThePathWithoutArguments) {
 }
 
 TEST(TolvexRun, InputErrorsAreAllReportedAndNothingIsWritten) {
-    Conversion run(control("TEMPLATE", "1/1 1/1", " x \r\n 1 \r\n13/45 9\r\n01/01 01/01\r\n"));
-    EXPECT_EQ(run.result.status, 1);
-    EXPECT_FALSE(run.has_out);
-    EXPECT_EQ(run.result.err,
-              "ERROR Bad integer: x\n"
-              "ERROR 13/45 is not a valid date\n"
-              "FATAL Run terminated because of input errors\n");
-    std::string log = run.log;
-    EXPECT_NE(log.find("ERROR  (file Utils, line "), std::string::npos);
-    EXPECT_NE(log.find(")\n Bad integer: x\n"), std::string::npos);
-    EXPECT_NE(log.find("FATAL  (file Tolvex, line "), std::string::npos);
-    EXPECT_EQ(log.find("Final"), std::string::npos);
-
-    // Weekdays are 1..7 and day types 1..12; a number that is no integer at all gets
-    // only its "Bad integer".
-    Conversion ranges(control("TEMPLATE", "1/1 1/1", " 8 \r\n 3 \r\n7/4 13\r\n7/5 x\r\n7/6 0\r\n1/1 1/1\r\n"));
-    EXPECT_EQ(ranges.result.status, 1);
-    EXPECT_FALSE(ranges.has_out);
-    EXPECT_EQ(ranges.result.err,
-              "ERROR 8 is not a weekday (1 to 7)\n"
-              "ERROR 13 is not a day type (1 to 12)\n"
-              "ERROR Bad integer: x\n"
-              "ERROR 0 is not a day type (1 to 12)\n"
-              "FATAL Run terminated because of input errors\n");
-    EXPECT_NE(ranges.log.find("ERROR  (file Tolvex, line "), std::string::npos);
-
-    // The 20th ERROR ends the run at once.
-    std::string many = " 1 \r\n 30 \r\n";
-    for (int i = 0; i < 30; ++i) many += "1/1 -3\r\n";
-    Conversion flood(control("TEMPLATE", "1/1 1/1", many + "1/1 1/1\r\n"));
-    std::string twenty;
+    std::string flood = " 1 \r\n 30 \r\n", twenty;
+    for (int i = 0; i < 30; ++i) flood += "1/1 -3\r\n";
     for (int i = 0; i < 20; ++i) twenty += "ERROR -3 is not a day type (1 to 12)\n";
-    EXPECT_EQ(flood.result.err, twenty + "FATAL Run terminated because of input errors\n");
+    const struct {
+        std::string tail;  // the control file's lines after the dates
+        std::string err;   // the ERRORs before the closing FATAL
+        const char *first;  // the first ERROR in the log: location and text
+    } rows[] = {
+        {" x \r\n 1 \r\n13/45 9\r\n01/01 01/01\r\n",
+         "ERROR Bad integer: x\nERROR 13/45 is not a valid date\n",
+         "ERROR  (file Utils, line *)\n Bad integer: x\n"},
+        // Weekdays are 1..7 and day types 1..12; a number that is no integer at all gets
+        // only its "Bad integer".
+        {" 8 \r\n 3 \r\n7/4 13\r\n7/5 x\r\n7/6 0\r\n1/1 1/1\r\n",
+         "ERROR 8 is not a weekday (1 to 7)\nERROR 13 is not a day type (1 to 12)\n"
+         "ERROR Bad integer: x\nERROR 0 is not a day type (1 to 12)\n",
+         "ERROR  (file Tolvex, line *)\n 8 is not a weekday (1 to 7)\n"},
+        // The 20th ERROR ends the run at once.
+        {flood + "1/1 1/1\r\n", twenty, "ERROR  (file Tolvex, line *)\n -3 is not a day type"},
+    };
+    for (const auto &row : rows) {
+        Conversion run(control("TEMPLATE", "1/1 1/1", row.tail));
+        EXPECT_EQ(run.result.status, 1);
+        EXPECT_FALSE(run.has_out);
+        EXPECT_EQ(run.result.err, row.err + "FATAL Run terminated because of input errors\n");
+        const std::string first = row.first, at = first.substr(0, first.find('*'));
+        const size_t found = run.log.find(at);
+        ASSERT_NE(found, std::string::npos) << run.log;
+        EXPECT_EQ(run.log.find(first.substr(first.find('*') + 1), found), run.log.find(')', found));
+        EXPECT_NE(run.log.find("FATAL  (file "), std::string::npos);
+        EXPECT_EQ(run.log.find("Final"), std::string::npos);
+    }
 }
 
 TEST(TolvexRun, FailuresEndWithStatusOneAndTheirMessageAndLeaveTheDestination) {
