@@ -142,48 +142,33 @@ static void check_text(const std::string &text) {
         abort();
 }
 
-// Reads the rest of `fd` into `text`, without a stream, in large pieces: a converted
-// year is half a megabyte.
-static void read_rest(int fd, std::string &text) {
-    static char chunk[1 << 16];
-    text.clear();
-    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;) text.append(chunk, (size_t)n);
-}
+// The outputs in memory: files without a name, and the paths of their descriptors.
+constexpr int kMemoryOutputs = 2;
+static int memory_fd[kMemoryOutputs] = {-1, -1};
+static char memory_path[kMemoryOutputs][32];
 
-void check_output(const std::string &path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) abort();
-    static std::string text;
-    read_rest(fd, text);
-    close(fd);
-    check_text(text);
-}
-
-// The output in memory: a file without a name, and the path of its descriptor.
-static int memory_fd = -1;
-static char memory_path[32];
-
-const char *memory_output() {
-    if (memory_fd < 0) {
-        memory_fd = memfd_create("weather-fuzz-output", MFD_CLOEXEC);
-        if (memory_fd < 0) {
+const char *memory_output(int slot) {
+    int &fd = memory_fd[slot];
+    if (fd < 0) {
+        fd = memfd_create("weather-fuzz-output", MFD_CLOEXEC);
+        if (fd < 0) {
             perror("weather fuzz harness: memfd_create");
             abort();
         }
-        snprintf(memory_path, sizeof memory_path, "/dev/fd/%d", memory_fd);
+        snprintf(memory_path[slot], sizeof memory_path[slot], "/proc/self/fd/%d", fd);
     }
     // The converter writes through a duplicate of the descriptor, from its offset on:
     // the file starts over at 0, and what it held beyond is never read.
-    if (lseek(memory_fd, 0, SEEK_SET) != 0) abort();
-    return memory_path;
+    if (lseek(fd, 0, SEEK_SET) != 0) abort();
+    return memory_path[slot];
 }
 
-void check_memory_output() {
+void check_memory_output(int slot) {
     static std::string text;
-    const off_t written = lseek(memory_fd, 0, SEEK_CUR);
+    const off_t written = lseek(memory_fd[slot], 0, SEEK_CUR);
     if (written < 0) abort();
     text.resize((size_t)written);
-    if (written > 0 && pread(memory_fd, &text[0], text.size(), 0) != written) abort();
+    if (written > 0 && pread(memory_fd[slot], &text[0], text.size(), 0) != written) abort();
     check_text(text);
 }
 

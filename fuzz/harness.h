@@ -33,17 +33,15 @@ const std::string &write_scratch(const char *name, const uint8_t *data, size_t s
 // libFuzzer reports as a crash.
 int run_converter(void (*body)(), void (*reset)());
 
-// Aborts when the weather file at `path` is missing or holds "nan" or "inf" after its
-// first two lines (format line and description): a successful run writes numbers.
-void check_output(const std::string &path);
-
-// The memory output: a file in memory without a name, which a converter writes as one
-// of the process's own streams through its path "/dev/fd/N", so that a run neither
-// creates nor removes a file.  memory_output() returns that path, the file emptied for
-// the next run; check_memory_output() does for what the run wrote there what
-// check_output does for a file.
-const char *memory_output();
-void check_memory_output();
+// The memory outputs: files in memory without a name (two of them, slots 0 and 1),
+// which a converter writes as the process's own streams through their paths
+// "/dev/fd/N", so that a run neither creates nor removes a file.  memory_output()
+// returns the path of a slot, its file emptied for the next run; check_memory_output()
+// aborts when what the run wrote there, a weather file, lacks its first two lines
+// (format line and description) or holds "nan" or "inf" after them: a successful run
+// writes numbers.
+const char *memory_output(int slot = 0);
+void check_memory_output(int slot = 0);
 
 // The first and last day (1..365) of an import, taken from the first four bytes of the
 // input: two big-endian 16-bit numbers, the first day modulo 365 plus 1, the number of
