@@ -146,6 +146,9 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
         return false;
     }
     unload(in);
+    // The text is read whole into memory: fread reads straight into it, and the stream
+    // needs no buffer of its own (nor the size lookup that making one costs).
+    setvbuf(in.file, nullptr, _IONBF, 0);
     in.data = read_whole(in.file, &in.size);
     open_texts.push_back({in.file, in.data});
     if (!in.data) MSG_FATAL("Insufficient memory to read _UNXT");
@@ -161,6 +164,18 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
 
 void input_skip_bom(Input &in) {
     if (in.pos == 0 && in.size >= 3 && memcmp(in.data, "\xEF\xBB\xBF", 3) == 0) in.pos = 3;
+}
+
+void input_view(Input &view, const Input &in) {
+    view.file = in.file;
+    view.data = in.data;
+    view.size = in.size;
+    view.pos = view.echo_from = 0;
+    view.eof = false;
+    view.echo = false;
+    view.cut_long_fields = view.field_cut = false;
+    view.line_length = 0;
+    mark_line_start(view);
 }
 
 void input_close(Input &in) {
@@ -199,6 +214,16 @@ void input_rewind(Input &in) {
 char *input_line(Input &in, char *buf, int size) {
     int n = 0;
     for (;;) {
+        // The characters before the next CR or LF go in one piece, as many as fit
+        // before the one that would fill the buffer; input_getc takes the next one:
+        // the line end, the end of the file or the character that overflows.
+        if (in.pos < in.size) {
+            const char *p = in.data + in.pos;
+            const size_t run = to_line_end(p, std::min((size_t)(size - 1 - n), in.size - in.pos));
+            memcpy(buf + n, p, run);
+            n += (int)run;
+            in.pos += run;
+        }
         int c = input_getc(in);
         if (c == EOF) {
             buf[n] = '\0';
@@ -395,23 +420,10 @@ char *prompt_line(const char *prompt, char *buf, int size) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
-// The characters that end or interrupt a field: comma, line ends and NUL.
-static const struct FieldStops {
-    bool stop[256] = {};
-    FieldStops() {
-        for (unsigned char c : {',', '\n', '\r', '\0'}) stop[c] = true;
-    }
-} kFieldStops;
-
 // Skips the rest of the current line, however long; the record has ended.  The text
 // up to the line end is passed over in memory; input_getc takes the line end itself.
 static void skip_record(Input &in) {
-    const char *d = in.data + in.pos;
-    const size_t rest = in.size - in.pos;
-    const void *lf = memchr(d, '\n', rest);
-    const size_t to_lf = lf ? (size_t)((const char *)lf - d) : rest;
-    const void *cr = memchr(d, '\r', to_lf);
-    in.pos += cr ? (size_t)((const char *)cr - d) : to_lf;
+    in.pos += to_line_end(in.data + in.pos, in.size - in.pos);
     int c;
     do {
         c = input_getc(in);
@@ -452,7 +464,7 @@ char *next_field(Input &in, char *buf, TokenMode mode, int size) {
         // A run of ordinary characters, up to the next comma, line end, NUL or the end.
         const size_t from = pos;
         // The NUL after the text (read_whole) stops the scan at the end too.
-        while (!kFieldStops.stop[(unsigned char)d[pos]]) ++pos;
+        pos += strcspn(d + pos, ",\n\r");
         if (store_to && pos > from) {
             size_t run = pos - from;
             if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "Variant.h"
 
@@ -65,6 +66,10 @@ bool input_open(Input &in, const char *path, OpenFailure how, bool echo, const c
 // Passes over a UTF-8 byte-order mark at the start of `in`'s text, which is then read
 // from the character after it; the echo keeps the bytes as they were read.
 void input_skip_bom(Input &in);
+// Makes `view` a second reader of the text of `in`, which is open: at its start, at a
+// line start, without echo.  The stream and the text stay `in`'s: `view` is read and
+// positioned only while `in` is open, and is never closed itself.
+void input_view(Input &view, const Input &in);
 // Closes `in` (the echo written first); FATAL "Problem while closing _UNXT" when
 // closing fails or `in` was not open.
 void input_close(Input &in);
@@ -90,6 +95,15 @@ void input_rewind(Input &in);
 inline size_t line_end_length(const char *p, size_t rest) {
     if (rest == 0 || (p[0] != '\n' && p[0] != '\r')) return 0;
     return p[0] == '\r' && rest > 1 && p[1] == '\n' ? 2 : 1;
+}
+
+// The number of the `n` characters at `p` before the first CR or LF, `n` when none is
+// among them: the text up to the next line end, passed over with memchr in one step.
+inline size_t to_line_end(const char *p, size_t n) {
+    const void *lf = memchr(p, '\n', n);
+    const size_t to_lf = lf ? (size_t)((const char *)lf - p) : n;
+    const void *cr = memchr(p, '\r', to_lf);
+    return cr ? (size_t)((const char *)cr - p) : to_lf;
 }
 
 // Reads one line (at most size - 2 characters) into `buf` without its line end.

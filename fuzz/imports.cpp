@@ -31,25 +31,31 @@ static void reset() {
     fuzz_heap_reset();
 }
 
+// The settings every import starts from: a calendar starting on a Sunday, made once.
+static ConversionSettings settings_template() {
+    ConversionSettings s{};
+    strcpy(s.description, "fuzz");
+    strcpy(s.file_type, "fuzz");
+    s.first_weekday = 1;
+    s.dst_start = s.dst_end = 1;
+    days_set_defaults(s.days);
+    days_set_weekdays(s.days, s.first_weekday);
+    return s;
+}
+
 void fuzz_import(const uint8_t *data, size_t size,
                  Producer producer) {
     DayRange days;
     if (!day_range(data, size, &days)) return;
-    std::string source = write_scratch("source", data + kDayBytes, size - kDayBytes);
+    const std::string &source = write_scratch("source", data + kDayBytes, size - kDayBytes);
 
-    memset(&settings, 0, sizeof settings);
-    strcpy(settings.description, "fuzz");
+    static const ConversionSettings kTemplate = settings_template();
+    settings = kTemplate;
     snprintf(settings.source_path, sizeof settings.source_path, "%s", source.c_str());
-    strcpy(settings.file_type, "fuzz");
-    static const std::string dest = scratch_path("out.wth");
-    snprintf(settings.dest_path, sizeof settings.dest_path, "%s", dest.c_str());
+    snprintf(settings.dest_path, sizeof settings.dest_path, "%s", memory_output());
     settings.start_day = days.start;
     settings.end_day = days.end;
-    settings.first_weekday = 1;
-    settings.dst_start = settings.dst_end = 1;
-    days_set_defaults(settings.days);
-    days_set_weekdays(settings.days, settings.first_weekday);
 
     the_producer = producer;
-    if (run_converter(convert, reset) == 0) check_output(dest);
+    if (run_converter(convert, reset) == 0) check_memory_output();
 }

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 
-// Converts the source in `data` with `producer` (import_tmy2 or import_ee) into a
-// scratch file, after the head and day section of a calendar starting on a Sunday;
-// a successful conversion is checked with check_output.
+// Converts the source in `data` with `producer` (import_tmy2 or import_ee) into the
+// memory output, after the head and day section of a calendar starting on a Sunday;
+// a successful conversion is checked with check_memory_output.
 #include "Producers.h"
 
 void fuzz_import(const uint8_t *data, size_t size,

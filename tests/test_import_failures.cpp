@@ -48,6 +48,15 @@ std::string cut(Kind kind, int records) {
 
 constexpr int kJan2 = 24;  // index of 1/2 hour 1
 
+// The TMY2 year with a dew point missing on 1/2 and a dry bulb of the last record that
+// reads as "nan".
+std::string missing_and_nan() {
+    std::vector<std::string> lines = source_lines(false, marked_year());
+    spoil(false, lines[1 + kJan2 + 2], 74, "9999");
+    spoil(false, lines.back(), 68, " nan");
+    return join_lines(lines);
+}
+
 struct Case {
     const char *name;
     Kind kind;
@@ -113,6 +122,9 @@ TEST(ImportFailures, EndTheRunWithStatusOneAndNoDestination) {
          "No valid values of dew-point temperature in the source"},
         {"epw no valid dew point", kEpw, no_dew_point(kEpw), "1/2 1/2",
          "No valid values of dew-point temperature in the source"},
+        // The substitutes come from the whole file, and so does its trap.
+        {"tmy2 not a number after the days converted", kTmy2, missing_and_nan(), "1/2 1/2",
+         "Invalid floating-point operation"},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.name);

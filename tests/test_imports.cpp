@@ -244,7 +244,7 @@ TEST(Imports, LogNamesTheSourceAndEchoesOnlyEeText) {
 
 // Missing values (at or above a field's code, or negative where a field cannot be)
 // take the nearest earlier valid value of the file, the radiations that of the same
-// hour, the first record the nearest later one; a value just below its code is kept.
+// hour, the first records the nearest later one; a value just below its code is kept.
 TEST(Imports, MissingValuesTakeTheNearestValidValue) {
     struct Row {
         int record;                     // 0 = 1/1 hour 1
@@ -259,10 +259,12 @@ TEST(Imports, MissingValuesTakeTheNearestValidValue) {
         {28, 85, " inf", 10, "1e38", &TimePointLine::Pb, 27},     // above
         {29, 96, "-99", 22, "-999.9", &TimePointLine::Ws, 28},    // negative
         {30, 91, "999", 21, "999", &TimePointLine::Wd, 29},
+        {30, 96, "999", 22, "999", &TimePointLine::Ws, 28},       // over one missing too
         {31, 74, "9999", 8, "99.9", &TimePointLine::Hr, 30},
         {32, 18, "-999", 14, "-999", &TimePointLine::Ith, 8},     // same hour, day before
         {33, 24, "9999", 15, "9999", &TimePointLine::Idn, 9},
         {0, 96, "999", 22, "999", &TimePointLine::Ws, 1},         // none before: the next
+        {11, 18, "9999", 14, "9999", &TimePointLine::Ith, 35},    // and of the same hour
     };
     for (bool epw : {false, true}) {
         SCOPED_TRACE(epw ? "E/E" : "TMY2");
@@ -285,10 +287,27 @@ TEST(Imports, MissingValuesTakeTheNearestValidValue) {
         }
         for (const char *warning :
              {"WARNING  (file Wfiles", " 1 missing values of dry-bulb temperature replaced by "
-              "the nearest earlier valid value\n", " 2 missing values of wind speed",
-              " 1 missing values of global horizontal radiation replaced by the nearest valid "
+              "the nearest earlier valid value\n", " 3 missing values of wind speed",
+              " 2 missing values of global horizontal radiation replaced by the nearest valid "
               "value of the same hour\n"})
             EXPECT_NE(c.log.find(warning), std::string::npos) << warning;
         EXPECT_EQ(c.result.status, 0);
+        // The substitutes depend on the file alone: a period that ends before a
+        // substitute, or starts after it, writes the values of the one above (its
+        // first line is 1/2 00:00:00 where the one above has 1/1 24:00:00).
+        auto values = [](const TimePointLine &p) {
+            return p.text.substr(p.date.size() + 1 + p.time.size());
+        };
+        const struct {
+            const char *dates;
+            size_t first, lines;  // its first line above, its number of lines
+        } parts[] = {{"1/1 1/1", 0, 25}, {"1/2 1/3", 24, 49}};
+        for (const auto &part : parts) {
+            Conversion d;
+            convert(d, epw ? "E/E" : "TMY2", dir / "gaps", part.dates);
+            ASSERT_EQ(d.points.size(), part.lines) << part.dates << d.result.err;
+            for (size_t i = 0; i < part.lines; ++i)
+                EXPECT_EQ(values(d.points[i]), values(c.points[part.first + i])) << part.dates;
+        }
     }
 }

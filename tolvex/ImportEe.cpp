@@ -8,6 +8,8 @@
 #define MSG_UNIT "Wfiles"
 #include "Producers.h"
 
+#include <cstring>
+
 #include "Config.h"
 #include "Dates.h"
 #include "Input.h"
@@ -20,6 +22,7 @@ constexpr int kEeHeaderSize = 1024;  // a header line: 1022 characters, line end
 // State of one E/E import.
 struct EeImport {
     Input in;      // the source, echoed into the log
+    Input index;   // a second reader of its text, for the missing-value index
     long next;     // record number (0 = the first after the header) of the next record read
     float N;       // last valid total sky cover, fraction; 0 until one is read
     Gaps &gaps;    // the caller's
@@ -46,46 +49,109 @@ static int gap_of_field(int field) {
     return -1;
 }
 
-// Indexes every record of the E/E file at `path` for the missing values into
-// `records`, through an input of its own: no echo, and the import's position is left
-// alone.  The header and the records are read by the import's own readers, so the
-// record numbers agree.  The fields are converted by the rules of the typed field
-// readers, without their messages: a record dated 2/29, or one of whose month, day,
-// hour or value fields is not a number (or longer than a field may be), is no
-// substitute.
-static void index_ee(const char *path, std::vector<RecordValues> &records) {
-    Input in;
-    input_open(in, path, OPEN_FATAL, false, MSG_UNIT, __LINE__);
-    in.cut_long_fields = true;
-    skip_ee_header(in);
+// Where record `k` starts, for the import's second reader, the index's: the header is
+// read by the import's own readers and the records are its lines, so the record
+// numbers agree, and a line starts after the first line end after the start of the
+// one before (found with memchr, wherever the line's fields end).
+static size_t index_record_start(EeImport &ee, long k) {
+    Input &in = ee.index;
+    std::vector<size_t> &starts = ee.gaps.starts;  // the caller's, as every container
+    if (starts.empty()) {
+        input_view(in, ee.in);
+        in.cut_long_fields = true;
+        skip_ee_header(in);
+        starts.push_back(in.pos);
+    }
+    while (starts.size() <= (size_t)k) {
+        size_t at = starts.back();
+        at += to_line_end(in.data + at, in.size - at);
+        starts.push_back(at + line_end_length(in.data + at, in.size - at));
+    }
+    return starts[(size_t)k];
+}
+
+// Puts the index's reader at the start of record `k`.
+static void to_index_record(EeImport &ee, long k) {
+    input_return(ee.index, {(long)index_record_start(ee, k), true, true});
+}
+
+// Reads record `k` of the E/E file for the missing-value index into `r`, through the
+// index's reader: no echo, and the import's position is left alone.  The fields are
+// converted by the rules of the typed field readers, without their messages: a record
+// dated 2/29, or one of whose month, day, hour or value fields is not a number (or
+// longer than a field may be), is no substitute.  False when the file has no record
+// `k`.
+static bool read_ee_index(EeImport &ee, long k, RecordValues &r) {
+    Input &in = ee.index;
+    to_index_record(ee, k);
     char text[kTokenSize];
     // The next field of the record into `text`: false when missing or too long.
     auto field = [&] {
         in.field_cut = false;
         return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
     };
-    while (next_field(in, text, TOK_NEWLINE, kTokenSize)) {  // 1: year
-        RecordValues r{};
-        int month, mday;
-        // Every field is read, whatever the one before it held.
-        bool usable = field() && parse_decimal(text, &month) == 0;
-        usable = (field() && parse_decimal(text, &mday) == 0) && usable;
-        usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
-        usable = usable && !is_leap_day(month, mday);
-        for (int n = 5; n <= kEeLastField; ++n) {
-            const int g = gap_of_field(n);
-            if (g < 0) {
-                next_field(in, nullptr, TOK_NEXT, 0);
-                continue;
-            }
-            float v = 0;
-            usable = (field() && text[0] != '\0' && parse_float(text, &v) == 0) && usable;
-            r.v[g] = v;
+    if (!next_field(in, text, TOK_NEWLINE, kTokenSize)) return false;  // 1: year
+    r = RecordValues{};
+    int month, mday;
+    // Every field is read, whatever the one before it held.
+    bool usable = field() && parse_decimal(text, &month) == 0;
+    usable = (field() && parse_decimal(text, &mday) == 0) && usable;
+    usable = (field() && parse_decimal(text, &r.hour) == 0) && usable;
+    usable = usable && !is_leap_day(month, mday);
+    for (int n = 5; n <= kEeLastField; ++n) {
+        // A record that has ended lacks every field after: no substitute, values 0.
+        if (in.record_ended) {
+            usable = false;
+            break;
         }
-        r.usable = usable;
-        records.push_back(r);
+        const int g = gap_of_field(n);
+        if (g < 0) {
+            next_field(in, nullptr, TOK_NEXT, 0);
+            continue;
+        }
+        float v = 0;
+        usable = (field() && text[0] != '\0' && parse_float(text, &v) == 0) && usable;
+        r.v[g] = v;
     }
-    input_close(in);
+    r.usable = usable;
+    return true;
+}
+
+// Looks at record `k` of the E/E file for the missing-value index as read_ee_index
+// would read it, but only at its hour and at the field of `f`: kCannotGive when either
+// rules the record out as a substitute for a record of key `key` (see Gaps).
+static Gaps::Look look_ee_index(EeImport &ee, long k, int f, int key) {
+    Input &in = ee.index;
+    char text[kTokenSize];
+    // The hour is the field after the third comma of the record's line: the reader
+    // starts there, and a line that ends before has no hour and is no substitute.
+    const size_t start = index_record_start(ee, k);
+    size_t at = start;
+    for (int commas = 0; commas < 3; ++at) {
+        at += strcspn(in.data + at, ",\r\n");  // NUL too, which is passed over
+        if (at >= in.size) {
+            // A last line without its line end: a record if it holds more than blanks.
+            to_index_record(ee, k);
+            return next_field(in, text, TOK_NEWLINE, kTokenSize) ? Gaps::kCannotGive
+                                                                : Gaps::kNoRecord;
+        }
+        if (in.data[at] == '\r' || in.data[at] == '\n') return Gaps::kCannotGive;
+        if (in.data[at] == ',') ++commas;
+    }
+    input_return(in, {(long)at, false, false});
+    auto field = [&] {
+        in.field_cut = false;
+        return next_field(in, text, TOK_NEXT, kTokenSize) && !in.field_cut;
+    };
+    int hour;
+    if (!field() || parse_decimal(text, &hour) != 0) return Gaps::kCannotGive;  // 4
+    if (kGapFieldRules[f].same_hour && hour != key) return Gaps::kCannotGive;
+    for (int n = 5; n < kEeFields[f]; ++n) next_field(in, nullptr, TOK_NEXT, 0);
+    float v = 0;
+    if (!field() || text[0] == '\0' || parse_float(text, &v) != 0 ||
+        is_missing_value(*ee.gaps.format, f, v))
+        return Gaps::kCannotGive;
+    return Gaps::kMayGive;
 }
 
 // Reads the next record (records of 2/29 passed over) and appends its time-point line
@@ -173,10 +239,11 @@ static void restart_ee(EeImport &ee) {
 // record date, a file that ends too early).  Returns 0.
 int import_ee(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     gaps = Gaps{};
-    EeImport ee{{}, 0, 0, gaps};
+    EeImport ee{{}, {}, 0, 0, gaps};
     ee.gaps.format = &source_format(SourceType::Ee);
     const char *path = settings.source_path;
-    ee.gaps.index = [path](std::vector<RecordValues> &records) { index_ee(path, records); };
+    ee.gaps.read = [&ee](long k, RecordValues &r) { return read_ee_index(ee, k, r); };
+    ee.gaps.look = [&ee](long k, int f, int key) { return look_ee_index(ee, k, f, key); };
     const int before = calendar::previous_day(settings.start_day);
     const int target_month = calendar::month_of(before);
     const int target_day = calendar::day_of_month(before);

@@ -7,6 +7,7 @@
 #define MSG_UNIT "Wfiles"
 #include "Producers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -48,27 +49,21 @@ static size_t line_end_at(const Cursor &f) {
 // Passes over the rest of the line at `f`, its line end included.  False when the file
 // ends first.
 static bool skip_line(Cursor &f) {
-    for (; f.pos < f.size; ++f.pos) {
-        if (size_t end = line_end_at(f)) {
-            f.pos += end;
-            return true;
-        }
-    }
-    return false;
+    if (f.pos >= f.size) return false;
+    f.pos += to_line_end(f.data + f.pos, f.size - f.pos);
+    const size_t end = line_end_at(f);
+    f.pos += end;
+    return end > 0;
 }
 
 // FATAL " End-of-File encountered" with the records the file has (its lines after the
 // header) against a year's.
 [[noreturn]] static void end_of_file(const Cursor &f) {
+    // Each line counts, a last one without its line end too.
     long lines = 0;
-    for (size_t i = 0; i < f.size;) {
-        size_t end = line_end_length(f.data + i, f.size - i);
-        if (end) {
-            ++lines;
-            i += end;
-        } else if (++i == f.size) {
-            ++lines;  // a last line without its line end
-        }
+    for (size_t i = 0; i < f.size; ++lines) {
+        i += to_line_end(f.data + i, f.size - i);
+        i += line_end_length(f.data + i, f.size - i);
     }
     char fact[96];
     snprintf(fact, sizeof fact, ": a TMY2 year has %d records, ", kRecordsPerYear);
@@ -77,18 +72,24 @@ static bool skip_line(Cursor &f) {
     MSG_FATAL(" End-of-File encountered", fact, f.path, count);
 }
 
-// The next `n` characters (n <= kTmy2MaxWidth) at `f` into `text`, CR and LF skipped
+// The next `n` characters at `f` into `text` (room for n + 1), CR and LF skipped
 // without being counted, so that a field never ends early at a line end.  At the end
 // of the file: null with `soft`, else FATAL " End-of-File encountered".  Returns `text`.
-static const char *read_fixed(Cursor &f, int n, char (&text)[kTmy2MaxWidth + 1],
-                              bool soft = false) {
-    for (int i = 0; i < n;) {
-        int c = f.next();
-        if (c == EOF) {
+static const char *read_fixed(Cursor &f, size_t n, char *text, bool soft = false) {
+    size_t got = 0;
+    while (got < n) {
+        if (f.pos >= f.size) {
             if (soft) return nullptr;
             end_of_file(f);
         }
-        if (c != '\r' && c != '\n') text[i++] = (char)c;
+        // The characters up to the next CR or LF, or as many as are still wanted.
+        const char *p = f.data + f.pos;
+        const size_t want = std::min(n - got, f.size - f.pos);
+        const size_t run = to_line_end(p, want);
+        memcpy(text + got, p, run);
+        got += run;
+        f.pos += run;
+        if (run < want) ++f.pos;  // the CR or LF
     }
     text[n] = '\0';
     return text;
@@ -129,68 +130,94 @@ struct Tmy2Record {
     RecordValues r;
 };
 
-// Reads the fields of the record at the current position of `f`, in source units
-// (tenths of degC and of m/s, mbar, Wh/m^2, cm).  false at the end of the file with
-// `soft`; otherwise the end of the file is FATAL.
+// The columns of a record up to the last one read, and the field in columns `first`
+// (1-based) .. first + width - 1 of them.
+constexpr size_t kColumns = 136;
+using Tmy2Columns = char[kColumns + 1];
+static const char *column_field(const Tmy2Columns &columns, int first, int width,
+                                char (&text)[kTmy2MaxWidth + 1]) {
+    memcpy(text, columns + first - 1, (size_t)width);
+    text[width] = '\0';
+    return text;
+}
+
+// The columns of each GapField, in source units: tenths of degC (dry bulb, dew point),
+// mbar, tenths of m/s, degrees, Wh/m^2, cm (snow depth, an integer field).
+static const struct { int first, width; } kGapColumns[kGapFields] = {
+    {68, 4}, {85, 4}, {96, 3}, {91, 3}, {74, 4}, {18, 4}, {24, 4}, {134, 3},
+};
+
+// The value of GapField `g` in `columns`.
+static double gap_value(const Tmy2Columns &columns, int g) {
+    char text[kTmy2MaxWidth + 1];
+    const char *field = column_field(columns, kGapColumns[g].first, kGapColumns[g].width, text);
+    return g == kSnow ? tmy2_int(field) : tmy2_value(field);
+}
+
+// Reads the fields of the record at the current position of `f`.  false at the end of
+// the file with `soft`; otherwise the end of the file is FATAL.
 static bool read_tmy2_fields(Cursor &f, Tmy2Record &t, bool soft = false) {
-    static const struct { int skip, width, what; } kLayout[] = {
-        // what: -1 month, -2 day, -3 hour, -4 cover, -5 weather, -6 nothing, else a field
-        {0, 3, -6},  {0, 2, -1}, {0, 2, -2},  {0, 2, -3},        // 1-9: year, month, day, hour
-        {8, 4, kGlobal},                                          // 18-21: Wh/m^2
-        {2, 4, kDirect},                                          // 24-27: Wh/m^2
-        {32, 2, -4},                                              // 60-61: tenths
-        {6, 4, kDryBulb},                                         // 68-71: tenths of degC
-        {2, 4, kDewPoint},                                        // 74-77: tenths of degC
-        {7, 4, kPressure},                                        // 85-88: mbar
-        {2, 3, kWindDir},                                         // 91-93: degrees
-        {2, 3, kWindSpeed},                                       // 96-98: tenths of m/s
-        {17, 1, -5},                                              // 116: present weather
-        {17, 3, kSnow},                                           // 134-136: cm
-    };
-    constexpr size_t kColumns = 136;  // the last column read
-    // A record whose columns hold no line end, the usual case, is read in place.
-    const bool whole = f.pos + kColumns <= f.size &&
-                       !memchr(f.data + f.pos, '\n', kColumns) &&
-                       !memchr(f.data + f.pos, '\r', kColumns);
-    char field[kTmy2MaxWidth + 1];
-    for (const auto &l : kLayout) {
-        const char *text;
-        if (whole) {
-            f.pos += (size_t)l.skip;
-            memcpy(field, f.data + f.pos, (size_t)l.width);
-            field[l.width] = '\0';
-            f.pos += (size_t)l.width;
-            text = field;
-        } else {
-            if (l.skip && !read_fixed(f, l.skip, field, soft)) return false;
-            text = read_fixed(f, l.width, field, soft);
-            if (!text) return false;
-        }
-        switch (l.what) {
-        case -1: t.month = tmy2_int(text); break;
-        case -2: t.mday = tmy2_int(text); break;
-        case -3: t.hour = t.r.hour = tmy2_int(text); break;
-        case -4: t.cover = tmy2_int(text); break;
-        case -5: t.weather = text[0]; break;
-        case -6: break;
-        case kSnow: t.r.v[kSnow] = tmy2_int(text); break;
-        default: t.r.v[l.what] = tmy2_value(text); break;
-        }
-    }
+    // The columns are taken in one piece, line ends left out.
+    Tmy2Columns columns;
+    if (!read_fixed(f, kColumns, columns, soft)) return false;
+    char text[kTmy2MaxWidth + 1];
+    t.month = tmy2_int(column_field(columns, 4, 2, text));
+    t.mday = tmy2_int(column_field(columns, 6, 2, text));
+    t.hour = t.r.hour = tmy2_int(column_field(columns, 8, 2, text));
+    t.cover = tmy2_int(column_field(columns, 60, 2, text));  // tenths
+    t.weather = columns[116 - 1];  // present weather: the rain digit
+    for (int g = 0; g < kGapFields; ++g) t.r.v[g] = gap_value(columns, g);
     t.r.usable = true;
     return true;
 }
 
-// Indexes every record of the TMY2 file for the missing values into `records` (the
-// import's position is left alone).
-static void index_tmy2(const Tmy2Import &tmy2, std::vector<RecordValues> &records) {
-    Cursor f = tmy2.at;
-    Tmy2Record t;
-    for (long k = 0;; ++k) {
-        f.pos = (size_t)(tmy2.first + k * tmy2.length);
-        if (!read_tmy2_fields(f, t, true)) break;
-        records.push_back(t.r);
+// Whether a field of the records in [p, end) may read as "nan", which atof takes in
+// any case of its letters: an n, an a and an n in turn, the line ends between them
+// left out as read_fixed leaves them out.
+static bool may_read_nan(const char *p, const char *end) {
+    static const char kLetters[] = "nan";
+    while (p < end) {
+        const char *lower = (const char *)memchr(p, 'n', (size_t)(end - p));
+        const char *upper = (const char *)memchr(p, 'N', (size_t)((lower ? lower : end) - p));
+        const char *at = upper ? upper : lower;
+        if (!at) return false;
+        int matched = 1;
+        for (const char *q = at + 1; q < end && matched < 3; ++q) {
+            if (*q == '\r' || *q == '\n') continue;
+            if ((*q | 0x20) != kLetters[matched]) break;  // either case
+            ++matched;
+        }
+        if (matched == 3) return true;
+        p = at + 1;
     }
+    return false;
+}
+
+// Reads record `k` of the TMY2 file for the missing-value index into `r` (the
+// import's position is left alone); false when the file ends before its last field.
+static bool read_tmy2_index(const Tmy2Import &tmy2, long k, RecordValues &r) {
+    Cursor f = tmy2.at;
+    f.pos = (size_t)(tmy2.first + k * tmy2.length);
+    Tmy2Record t;
+    if (!read_tmy2_fields(f, t, true)) return false;
+    r = t.r;
+    return true;
+}
+
+// Looks at record `k` of the TMY2 file for the missing-value index as
+// read_tmy2_index would read it, but only at its hour and at the field of `f`:
+// kCannotGive when either rules the record out as a substitute for a record of key
+// `key` (see Gaps).
+static Gaps::Look look_tmy2_index(const Tmy2Import &tmy2, long k, int f, int key) {
+    Cursor at = tmy2.at;
+    at.pos = (size_t)(tmy2.first + k * tmy2.length);
+    Tmy2Columns columns;
+    if (!read_fixed(at, kColumns, columns, true)) return Gaps::kNoRecord;
+    char text[kTmy2MaxWidth + 1];
+    if (kGapFieldRules[f].same_hour && tmy2_int(column_field(columns, 8, 2, text)) != key)
+        return Gaps::kCannotGive;
+    if (is_missing_value(*tmy2.gaps.format, f, gap_value(columns, f))) return Gaps::kCannotGive;
+    return Gaps::kMayGive;
 }
 
 // Reads the TMY2 record at the current position and appends its time-point line for
@@ -243,7 +270,8 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     gaps = Gaps{};
     Tmy2Import tmy2{{}, {}, 0, 0, 0, 0, gaps};
     tmy2.gaps.format = &source_format(SourceType::Tmy2);
-    tmy2.gaps.index = [&tmy2](std::vector<RecordValues> &records) { index_tmy2(tmy2, records); };
+    tmy2.gaps.read = [&tmy2](long k, RecordValues &r) { return read_tmy2_index(tmy2, k, r); };
+    tmy2.gaps.look = [&tmy2](long k, int f, int key) { return look_tmy2_index(tmy2, k, f, key); };
     if (!input_open(tmy2.text, settings.source_path, OPEN_QUIET, false, MSG_UNIT, __LINE__))
         MSG_FATAL(" Failed to open ", settings.source_path, ": ", strerror(errno));
     tmy2.at = {tmy2.text.data, tmy2.text.size, 0, settings.source_path};
@@ -276,6 +304,7 @@ int import_tmy2(const ConversionSettings &settings, FILE *dest, Gaps &gaps) {
     tmy2.first = (long)tmy2.at.pos;
     if (!skip_line(tmy2.at)) end_of_file(tmy2.at);
     tmy2.length = (long)tmy2.at.pos - tmy2.first;
+    tmy2.gaps.whole = may_read_nan(tmy2.text.data + tmy2.first, tmy2.text.data + tmy2.text.size);
 
     char field[kTmy2MaxWidth + 1];
     read_fixed(tmy2.at, 3, field);  // the second record must be 1/1 hour 2

@@ -4,7 +4,6 @@
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
-#include <map>
 
 #include "Config.h"
 #include "Dates.h"
@@ -70,63 +69,101 @@ void check_place(int month, int mday, int hour, int day, int seconds) {
 // value takes the value of the nearest earlier record of the file whose value of that
 // field is valid (the radiations: only records of the same hour, so that nights stay
 // dark), or, when no earlier one exists, of the nearest later one; a missing snow
-// depth is written as no snow.  The substitutes depend on the file alone: on the
-// first missing value the whole file is indexed once, without echo, and a file with
-// no missing value costs nothing more.
+// depth is written as no snow.  The substitutes depend on the file alone, never on the
+// records a conversion reads; the index reads, without echo, the records that the
+// searches for them come to.
 
-// For every record and field, the record whose value replaces a missing one: the
-// nearest earlier valid one, else the nearest later one (of the same hour for the
-// radiations).  One pass each way, keyed by hour where the rule asks for it.
-namespace {
-
-// The last valid record seen for each key (an hour, or 0 for every record): an array
-// for the hours of real files, a map for any other number a file may hold.
-class LastValid {
-public:
-    long find(int key) const {
-        if (key >= 0 && key < kHours) return hours_[key];
-        auto it = other_.find(key);
-        return it == other_.end() ? -1 : it->second;
+// Whether the file has a record `k`, which is read into the index if it is not there
+// yet, with the fields it may give its value of to another.
+static bool load(Gaps &g, long k) {
+    if (g.end >= 0 && k >= g.end) return false;
+    if ((size_t)k < g.records.size() && g.records[(size_t)k].read) return true;
+    Gaps::Indexed x{};
+    if (!g.read(k, x.values)) {
+        g.end = k;  // nor any record after it
+        return false;
     }
-    void set(int key, long record) {
-        if (key >= 0 && key < kHours) {
-            hours_[key] = record;
-        } else {
-            other_[key] = record;
+    x.read = true;
+    for (int f = 0; f < kGapFields; ++f)
+        if (x.values.usable && !is_missing_value(*g.format, f, x.values.v[f])) x.valid |= 1u << f;
+    if (g.records.size() <= (size_t)k) g.records.resize((size_t)k + 1);
+    g.records[(size_t)k] = x;
+    return true;
+}
+
+// The key of the loaded record `k` for field `f`: its hour where the rule asks for the
+// same hour, else 0.
+static int key_of(const Gaps &g, int f, long k) {
+    return kGapFieldRules[f].same_hour ? g.records[(size_t)k].values.hour : 0;
+}
+
+// Whether record `k` gives its value of field `f` to a record of key `key`: a record
+// not read yet is looked at first, and read only when it may.
+enum class Gives { kNo, kYes, kNoRecord };
+static Gives gives(Gaps &g, int f, long k, int key) {
+    const bool read = (size_t)k < g.records.size() && g.records[(size_t)k].read;
+    if (!read && g.look && (g.end < 0 || k < g.end)) {
+        switch (g.look(k, f, key)) {
+        case Gaps::kNoRecord: g.end = k; return Gives::kNoRecord;
+        case Gaps::kCannotGive: return Gives::kNo;
+        case Gaps::kMayGive: break;
         }
     }
+    if (!load(g, k)) return Gives::kNoRecord;
+    return (g.records[(size_t)k].valid >> f & 1) && key_of(g, f, k) == key ? Gives::kYes
+                                                                           : Gives::kNo;
+}
 
-private:
-    static constexpr int kHours = 32;
-    long hours_[kHours] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                           -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::map<int, long> other_;
-};
-
-}  // namespace
-
-static void find_substitutes(Gaps &gaps) {
-    const long n = (long)gaps.records.size();
-    for (int f = 0; f < kGapFields; ++f) {
-        std::vector<long> &sub = gaps.substitute[f];
-        sub.assign(n, -1);
-        const bool by_hour = kGapFieldRules[f].same_hour;
-        auto key = [&](long k) { return by_hour ? gaps.records[k].hour : 0; };
-        auto valid = [&](long k) {
-            return gaps.records[k].usable &&
-                   !is_missing_value(*gaps.format, f, gaps.records[k].v[f]);
-        };
-        LastValid before;
-        for (long k = 0; k < n; ++k) {
-            sub[k] = before.find(key(k));
-            if (valid(k)) before.set(key(k), k);
-        }
-        LastValid after;
-        for (long k = n - 1; k >= 0; --k) {
-            if (sub[k] < 0) sub[k] = after.find(key(k));
-            if (valid(k)) after.set(key(k), k);
+// The nearest valid record of field `f` before record `k` with its key `key`, or -1.
+// Below the last record asked for with the key, the answer is the one found then.
+static long nearest_earlier(Gaps &g, int f, long k, int key) {
+    GapSearch &s = g.searches[f].of(key);
+    if (s.asked == k) return s.earlier;
+    const bool above = s.asked >= 0 && s.asked < k;
+    long found = above ? s.earlier : -1;
+    for (long j = k - 1; j >= (above ? s.asked : 0); --j) {
+        if (gives(g, f, j, key) == Gives::kYes) {
+            found = j;
+            break;
         }
     }
+    s.asked = k;
+    s.earlier = found;
+    return found;
+}
+
+// The nearest valid record of field `f` after record `k` with its key `key`, or -1.
+// The one found for an earlier record stands as long as it lies after `k`.
+static long nearest_later(Gaps &g, int f, long k, int key) {
+    GapSearch &s = g.searches[f].of(key);
+    if (s.asked_later >= 0 && s.asked_later <= k && (s.later > k || s.later < 0)) return s.later;
+    long found = -1;
+    for (long j = k + 1;; ++j) {
+        const Gives given = gives(g, f, j, key);
+        if (given == Gives::kNoRecord) break;
+        if (given == Gives::kYes) {
+            found = j;
+            break;
+        }
+    }
+    s.asked_later = k;
+    s.later = found;
+    return found;
+}
+
+// The record whose value of field `f` replaces a missing one in record `k`: the
+// nearest earlier valid record of its key, else the nearest later one.  -1 when there
+// is none, or the file has no record `k`.
+static long substitute(Gaps &g, int f, long k) {
+    if (g.whole) {
+        for (long j = 0; load(g, j); ++j) {
+        }
+        g.whole = false;
+    }
+    if (k < 0 || !load(g, k)) return -1;
+    const int key = key_of(g, f, k);
+    const long earlier = nearest_earlier(g, f, k, key);
+    return earlier >= 0 ? earlier : nearest_later(g, f, k, key);
 }
 
 void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
@@ -137,15 +174,9 @@ void fill_gaps(Gaps &gaps, RecordValues &r, long record) {
             r.v[f] = 0;
             continue;
         }
-        if (!gaps.indexed) {
-            gaps.index(gaps.records);
-            find_substitutes(gaps);
-            gaps.indexed = true;
-        }
-        long from = record >= 0 && record < (long)gaps.records.size()
-                        ? gaps.substitute[f][record] : -1;
+        const long from = substitute(gaps, f, record);
         if (from < 0) MSG_FATAL("No valid values of ", kGapFieldRules[f].name, " in the source");
-        r.v[f] = gaps.records[from].v[f];
+        r.v[f] = gaps.records[(size_t)from].values.v[f];
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "Settings.h"
@@ -57,16 +58,63 @@ struct RecordValues {
     bool usable;  // false for a record that cannot be a substitute (E/E 2/29, unreadable)
 };
 
-// The missing values of one import: the file's index, built on the first missing
-// value that needs a substitute, and the number of lines written with each field
-// missing.  `index` appends every record of the file in file order; the record
-// numbers it gives are those the import passes to fill_gaps.
+// What the searches for the substitutes of one field have found for one key (an hour,
+// or 0 for every record): the last record asked for and its nearest earlier valid
+// record, and the last asked for that had none before it and its nearest later one
+// (-1: none, or nothing asked yet).
+struct GapSearch {
+    long asked = -1, earlier = -1;
+    long asked_later = -1, later = -1;
+};
+
+// The searches of one field by key: a table for the hours of real files, made at the
+// field's first search, and a map for any other number a file may hold.
+class GapSearches {
+public:
+    GapSearch &of(int key) {
+        if (key < 0 || key >= kHours) return other_[key];
+        if (hours_.empty()) hours_.resize(kHours);
+        return hours_[(size_t)key];
+    }
+
+private:
+    static constexpr int kHours = 25;
+    std::vector<GapSearch> hours_;
+    std::map<int, GapSearch> other_;
+};
+
+// The missing values of one import: the index of the file's records that gives their
+// substitutes, and the number of lines written with each field missing.  The index
+// reads a record only when a search for a substitute comes to it, each once: from the
+// record with the missing value back to the nearest valid one, and on to the next
+// valid one only where there is none before it.  A conversion of a few days reads
+// little more than its own records, a file with no missing value none at all.  The
+// record numbers are those the import passes to fill_gaps.
 struct Gaps {
     const SourceFormat *format;
-    std::function<void(std::vector<RecordValues> &)> index;
-    bool indexed = false;
-    std::vector<RecordValues> records;         // by record number in file order
-    std::vector<long> substitute[kGapFields];  // record giving each record's substitute, or -1
+    // Reads record number `k` of the file into `r`, for any k >= 0 in any order; false
+    // when the file has no record `k` (nor any after it).
+    std::function<bool(long k, RecordValues &r)> read;
+    // What a look at record `k` cheaper than `read` tells of it (optional): kNoRecord, or
+    // kCannotGive when its value of field `f` cannot replace a missing one of a record
+    // of key `key` (its hour is another, or the value is missing or no number), else
+    // kMayGive, and `read` decides.
+    enum Look { kNoRecord, kCannotGive, kMayGive };
+    std::function<Look(long k, int f, int key)> look;
+    std::vector<size_t> starts;  // the readers' own: where the records they came to start
+    struct Indexed {
+        RecordValues values;
+        unsigned valid;  // bit f: the record may give its value of field f to another
+        bool read;       // false: not read yet
+    };
+    std::vector<Indexed> records;  // by record number
+    long end = -1;                 // the number of records of the file, once known
+    // The whole file is indexed at the first substitute asked for: set by an import
+    // whose records may hold a value that is not a number.  The comparison with a
+    // missing-value code traps on such a value (FATAL "Invalid floating-point
+    // operation"), and the file alone decides whether it does, not the period converted.
+    bool whole = false;
+    GapSearches searches[kGapFields];
     long count[kGapFields] = {};
 };
 
