@@ -420,6 +420,15 @@ char *prompt_line(const char *prompt, char *buf, int size) {
 // ---- record fields ----------------------------------------------------------------
 static bool is_blank(int c) { return c == ' ' || c == '\t'; }
 
+// The characters that end or interrupt a field: comma, line ends and NUL.  A table
+// rather than strcspn: fields are a few characters long, shorter than its set-up.
+static const struct FieldStops {
+    bool stop[256] = {};
+    FieldStops() {
+        for (unsigned char c : {',', '\n', '\r', '\0'}) stop[c] = true;
+    }
+} kFieldStops;
+
 // Skips the rest of the current line, however long; the record has ended.  The text
 // up to the line end is passed over in memory; input_getc takes the line end itself.
 static void skip_record(Input &in) {
@@ -464,7 +473,7 @@ char *next_field(Input &in, char *buf, TokenMode mode, int size) {
         // A run of ordinary characters, up to the next comma, line end, NUL or the end.
         const size_t from = pos;
         // The NUL after the text (read_whole) stops the scan at the end too.
-        pos += strcspn(d + pos, ",\n\r");
+        while (!kFieldStops.stop[(unsigned char)d[pos]]) ++pos;
         if (store_to && pos > from) {
             size_t run = pos - from;
             if ((size_t)n + run >= (size_t)size) {  // the character that fills the buffer
