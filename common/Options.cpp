@@ -66,37 +66,35 @@ CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info) {
         auto named = [&](const char *name) {
             return strlen(name) == name_length && strncmp(arg, name, name_length) == 0;
         };
+        // An option every converter answers, or one of this converter's value options
+        // (its index in the converter's table).
         const auto *option = std::find_if(std::begin(kOptions), std::end(kOptions),
                                           [&](const auto &o) { return named(o.name); });
-        int value_option = -1;  // the index in the converter's table
-        for (int k = 0; k < info.option_count && option == std::end(kOptions); ++k)
-            if (named(info.options[k].name)) value_option = k;
-        const bool known = option != std::end(kOptions) || value_option >= 0;
-        if (!known || (equals && value_option < 0 && !option->has_value)) {
+        const bool common = option != std::end(kOptions);
+        int k = 0;
+        while (!common && k < info.option_count && !named(info.options[k].name)) ++k;
+        if (!common && k == info.option_count) {
             line.status = refuse(info, "unknown option ", arg);
             return line;
         }
-        if (value_option < 0 && !option->has_value) {
-            line.status = answer(option->action, info);
+        if (common && !option->has_value) {
+            line.status = equals ? refuse(info, "unknown option ", arg) : answer(option->action, info);
             return line;
         }
-        const char *name = value_option >= 0 ? info.options[value_option].name : option->name;
+        const char *name = common ? option->name : info.options[k].name;
         const char *value = equals ? equals + 1 : i + 1 < argc ? argv[++i] : nullptr;
-        if (!value || (!*value && (value_option < 0 || !info.options[value_option].may_be_empty))) {
+        if (!value || (!*value && (common || !info.options[k].may_be_empty))) {
             line.status = refuse(info, "option ", name, " needs a value");
             return line;
         }
-        const bool twice = value_option >= 0 ? option_value(line, value_option) &&
-                                                   !info.options[value_option].repeats
-                                             : line.log != nullptr;
-        if (twice) {
+        if (common ? line.log != nullptr : option_value(line, k) && !info.options[k].repeats) {
             line.status = refuse(info, "option ", name, " given twice");
             return line;
         }
-        if (value_option >= 0)
-            line.values.push_back({value_option, value});
-        else
+        if (common)
             line.log = value;
+        else
+            line.values.push_back({k, value});
     }
     if (line.values.empty()) {
         line.control = plain[0];
