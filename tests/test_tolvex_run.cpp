@@ -398,11 +398,8 @@ TEST(TolvexRun, OptionsThatCannotRunGetTheUsageAndStatusTwo) {
         {TOLVEX_EXE, with({"--source", "a.tm2"}),
          "tolvex: option --source is refused: TEMPLATE has no source file"},
         {TOLVEX_EXE, with({"data.dat"}), "tolvex: control file data.dat given together with options"},
-        {TOLVEX_EXE, with({"-d", "-d"}), "tolvex: control file -d given together with options"},
         {TOLVEX_EXE, with({"--output=p.wth"}), "tolvex: option --output given twice"},
         {TOLVEX_EXE, with({"--weekday"}), "tolvex: option --weekday needs a value"},
-        {TOLVEX_EXE, with({"--period", "1/1"}),
-         "tolvex: option --period takes two dates joined by \"-\", not 1/1"},
         {TOLVEX_EXE, with({"--dst", "3/27 - 10/30"}),
          "tolvex: option --dst takes two dates joined by \"-\", not 3/27 - 10/30"},
         {TOLVEX_EXE, with({"--special", "7/4,8"}),
@@ -413,11 +410,7 @@ TEST(TolvexRun, OptionsThatCannotRunGetTheUsageAndStatusTwo) {
         {TOLVEX_EXE, with({"--description", "\xEF\xBB\xBFmarked"}),
          "tolvex: the value of --description begins with a byte-order mark, which a control file's "
          "first line cannot hold"},
-        {TOLVEX_EXE, with({"--speical=7/4:8"}), "tolvex: unknown option --speical=7/4:8"},
         {RENVAL_EXE, {"--old", "a.wth"}, "renval: option --new is missing"},
-        {RENVAL_EXE, {"--old", "a.wth", "--new", "b.wth", "--species", "c\r.ctm"},
-         "renval: the value of --species holds a line end, which a control file's line cannot hold"},
-        {RENVAL_EXE, {"--old", "a.wth", "--new", "b.wth", "--type", "TMY2"}, "renval: unknown option --type"},
     };
     std::string usage;
     for (const auto &row : rows) {
@@ -434,40 +427,19 @@ TEST(TolvexRun, OptionsThatCannotRunGetTheUsageAndStatusTwo) {
             << kTolvexOptions[k].name;
 }
 
-// --weekday source: the weekday of 1 January of the year every record of an E/E file
-// carries, told by a NOTE after the control file's echo; a TMY2 file carries none.
+// --weekday source on an actual leap year's E/E file: the weekday of its 1 January,
+// told by a NOTE after the control file's echo.  (The rule itself: SourceHead's tests.)
 TEST(TolvexRun, WeekdayTakenFromTheSource) {
-    const struct {
-        bool epw, leap;
-        std::string said;  // the NOTE's text, or the FATAL's on the standard error stream
-        const char *first_day;
-    } rows[] = {
-        {true, false, "Weekday of 1 January: 2, from the year 2001 of every record", "1/1\t2\t2\t0"},
-        {true, true,
-         "Weekday of 1 January: 1, from the year 2012 of every record; 29 February is left out, "
-         "so from 1 March the weekdays are one day behind 2012's calendar",
-         "1/1\t1\t1\t0"},
-        {false, false, "FATAL A TMY2 source carries no weekday: give --weekday 1 to 7\n", nullptr},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.said);
-        TempDir dir;
-        (row.epw ? write_epw_file : write_tmy2_file)(dir / "a.src", marked_year(row.leap), false);
-        const RunResult r =
-            run_program(TOLVEX_EXE, dir.path(),
-                        {"--type", row.epw ? "E/E" : "TMY2", "--source", "a.src", "--output",
-                         "out.wth", "--period", "1/1-1/1", "--weekday", "source"});
-        const std::string log = read_file(dir / "TOLVEX.LOG");
-        if (!row.first_day) {
-            EXPECT_EQ(r.status, 1);
-            EXPECT_EQ(r.err, row.said);
-            EXPECT_FALSE(file_exists(dir / "out.wth"));
-            continue;
-        }
-        ASSERT_EQ(r.status, 0) << r.err;
-        const size_t echo_end = log.find("\n01/01 01/01\n"), note = log.find("NOTE  (file Tolvex, line ");
-        EXPECT_LT(echo_end, note);
-        EXPECT_EQ(log.find("\n " + row.said + "\n"), log.find('\n', note)) << log.substr(0, 1000);
-        EXPECT_EQ(split_lines(read_file(dir / "out.wth"))[5].substr(0, 9), row.first_day);
-    }
+    TempDir dir;
+    write_epw_file(dir / "a.epw", marked_year(true));
+    const RunResult r = run_program(TOLVEX_EXE, dir.path(),
+                                    {"--type", "E/E", "--source", "a.epw", "--output", "out.wth",
+                                     "--period", "1/1-1/1", "--weekday", "source"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string log = read_file(dir / "TOLVEX.LOG");
+    const size_t note = log.find("\n01/01 01/01\nNOTE  (file Tolvex, line ");
+    EXPECT_EQ(log.find("\n Weekday of 1 January: 1, from the year 2012 of every record; 29 February "
+                       "is left out, so from 1 March the weekdays are one day behind 2012's calendar\n"),
+              log.find('\n', note + 13)) << log.substr(0, 1000);
+    EXPECT_EQ(split_lines(read_file(dir / "out.wth"))[5].substr(0, 5), "1/1\t1");
 }
