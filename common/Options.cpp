@@ -47,7 +47,7 @@ int answer(Action action, const ProgramInfo &info) {
 }  // namespace
 
 CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info) {
-    CommandLine line{-1, nullptr, false, nullptr};
+    CommandLine line{-1, nullptr, false, nullptr, {}};
     const char *plain[2] = {nullptr, nullptr};  // the control file and the switch after it
     int plain_count = 0;
     for (int i = 1; i < argc; ++i) {
@@ -63,29 +63,59 @@ CommandLine read_command_line(int argc, char **argv, const ProgramInfo &info) {
         }
         const char *equals = strchr(arg, '=');
         const size_t name_length = equals ? (size_t)(equals - arg) : strlen(arg);
-        const auto *option = std::find_if(std::begin(kOptions), std::end(kOptions), [&](const auto &o) {
-            return strlen(o.name) == name_length && strncmp(arg, o.name, name_length) == 0;
-        });
-        if (option == std::end(kOptions) || (equals && !option->has_value)) {
+        auto named = [&](const char *name) {
+            return strlen(name) == name_length && strncmp(arg, name, name_length) == 0;
+        };
+        // An option every converter answers, or one of this converter's value options
+        // (its index in the converter's table).
+        const auto *option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                          [&](const auto &o) { return named(o.name); });
+        const bool common = option != std::end(kOptions);
+        int k = 0;
+        while (!common && k < info.option_count && !named(info.options[k].name)) ++k;
+        if (!common && k == info.option_count) {
             line.status = refuse(info, "unknown option ", arg);
             return line;
         }
-        if (!option->has_value) {
-            line.status = answer(option->action, info);
+        if (common && !option->has_value) {
+            line.status = equals ? refuse(info, "unknown option ", arg) : answer(option->action, info);
             return line;
         }
+        const char *name = common ? option->name : info.options[k].name;
         const char *value = equals ? equals + 1 : i + 1 < argc ? argv[++i] : nullptr;
-        if (!value || !*value) {
-            line.status = refuse(info, "option ", option->name, " needs a value");
+        if (!value || (!*value && (common || !info.options[k].may_be_empty))) {
+            line.status = refuse(info, "option ", name, " needs a value");
             return line;
         }
-        if (line.log) {
-            line.status = refuse(info, "option ", option->name, " given twice");
+        if (common ? line.log != nullptr : option_value(line, k) && !info.options[k].repeats) {
+            line.status = refuse(info, "option ", name, " given twice");
             return line;
         }
-        line.log = value;
+        if (common)
+            line.log = value;
+        else
+            line.values.push_back({k, value});
     }
-    line.control = plain[0];
-    line.box = plain_count > 1 && is_box_switch(plain[1]);
+    if (line.values.empty()) {
+        line.control = plain[0];
+        line.box = plain_count > 1 && is_box_switch(plain[1]);
+        return line;
+    }
+    // The options stand for the control file: only the switch may follow them.
+    if (plain_count > 1 || (plain_count == 1 && !is_box_switch(plain[0]))) {
+        const char *control = plain_count == 1 || !is_box_switch(plain[0]) ? plain[0] : plain[1];
+        line.status = refuse(info, "control file ", control, " given together with options");
+        return line;
+    }
+    line.box = plain_count == 1;
+    if (const char *problem = info.check ? info.check(line) : nullptr)
+        line.status = refuse(info, problem, "");
     return line;
+}
+
+const char *option_value(const CommandLine &line, int option) {
+    const char *value = nullptr;
+    for (const OptionValue &v : line.values)
+        if (v.option == option) value = v.text;
+    return value;
 }

@@ -19,9 +19,11 @@
 #include <unistd.h>
 
 #include "Config.h"
+#include "ControlText.h"
 #include "Heap.h"
 #include "MoistAir.h"
 #include "Paths.h"
+#include "RenvalOptions.h"
 #include "Run.h"
 #include "FileCopy.h"
 #include "FileKind.h"
@@ -300,7 +302,11 @@ int renval_main(const char *argv0, const CommandLine &line) {
                  : exe_sibling(argv0, "WEATHER", ".TMP", paths.work_path) != 0)
         MSG_FATAL("Could not open temporary file: ", paths.work_path);
 
-    if (line.control) {
+    if (!line.values.empty()) {
+        char control[kMaxPath];
+        open_control_text(renval_control_text(line), control);
+        read_control(control, paths);
+    } else if (line.control) {
         read_control(line.control, paths);
     } else {
         prompt_line("Enter name of old weather file:  ", paths.old_path, kLineSize);

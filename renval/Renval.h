@@ -27,8 +27,8 @@ struct RenvalPaths {
 // before anything is written.  Returns 0; every failure ends the run with a FATAL.
 int convert_weather_10(const RenvalPaths &paths);
 
-// The whole run of the program `argv0` for the command `line`: log, control file or
-// prompts, conversion.
+// The whole run of the program `argv0` for the command `line`: log, control file (or
+// the one its value options stand for, RenvalOptions.h) or prompts, conversion.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
 int renval_main(const char *argv0, const CommandLine &line);
 

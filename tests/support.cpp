@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <dirent.h>
@@ -120,6 +121,40 @@ std::string hidden_files(const std::string &dir) {
     }
     closedir(d);
     return names;
+}
+
+RunPair compare_runs(const std::string &exe, const std::function<void(const TempDir &)> &prepare,
+                     const std::string &control, const std::vector<std::string> &options,
+                     const std::vector<std::string> &files) {
+    TempDir by_file, by_options;
+    prepare(by_file);
+    prepare(by_options);
+    write_file(by_file / "data.dat", control);
+    std::vector<std::string> file_args{"data.dat"};
+    if (!options.empty() && options.back() == "-d") file_args.push_back("-d");
+    const RunResult a = run_program(exe, by_file.path(), file_args);
+    const RunResult b = run_program(exe, by_options.path(), options);
+    std::string differences;
+    if (a.status != b.status)
+        differences += "status " + std::to_string(a.status) + " / " + std::to_string(b.status) + "\n";
+    if (a.err != b.err) differences += "standard error:\n" + a.err + "/\n" + b.err;
+    // The runs' start times, folders and heap addresses differ, nothing else may.
+    auto timeless = [](const TempDir &dir, const std::string &name) {
+        std::string text = read_file(dir / name);
+        const size_t at = text.find("   Time:  ");
+        if (at != std::string::npos) text.erase(at, text.find('\n', at) - at);
+        for (size_t p; (p = text.find(dir.path())) != std::string::npos;)
+            text.replace(p, dir.path().size(), "<dir>");
+        return std::regex_replace(text, std::regex("\\[[0-9A-F]{16}\\]"), "[address]");
+    };
+    for (const std::string &name : files) {
+        const bool in_a = file_exists(by_file / name), in_b = file_exists(by_options / name);
+        if (in_a != in_b)
+            differences += name + (in_a ? " only after the control file\n" : " only after the options\n");
+        else if (in_a && timeless(by_file, name) != timeless(by_options, name))
+            differences += name + " differs:\n" + timeless(by_options, name).substr(0, 2000);
+    }
+    return {a.status, differences};
 }
 
 int run_with_faults(const std::string &exe, const std::string &dir,

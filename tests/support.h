@@ -63,6 +63,19 @@ int run_with_faults(const std::string &exe, const std::string &dir,
                     const std::vector<std::string> &args, const std::function<void()> &prepare,
                     const std::function<void(int n, const RunResult &)> &check);
 
+// Runs the converter `exe` twice, each in a folder of its own that `prepare` fills:
+// once with `control` as data.dat, once with the value options `options` instead (a
+// last "-d" follows data.dat too).  Returns the exit status of the control-file run
+// and what differs between the two runs: exit status, standard error stream, or the
+// bytes of any of `files` (the log's "   Time:" line aside) or whether it exists.
+struct RunPair {
+    int status;
+    std::string differences;  // empty when the runs were the same
+};
+RunPair compare_runs(const std::string &exe, const std::function<void(const TempDir &)> &prepare,
+                     const std::string &control, const std::vector<std::string> &options,
+                     const std::vector<std::string> &files);
+
 // ---- sources and conversions ---------------------------------------------------
 // One time-point line of a weather file 2.0, split into its fields.
 struct TimePointLine {

@@ -134,3 +134,39 @@ TEST(RealData, HandComputedLines) {
             << row.file << ": " << row.line;
     }
 }
+
+// --weekday source: an actual year's weekday, else the DATA PERIODS line's; a TMY2 file
+// gives none.
+TEST(RealData, WeekdayOfTheSource) {
+    if (!file_exists(kData)) GTEST_SKIP() << kData << " is absent";
+    const struct {
+        const char *type, *file;
+        int weekday;  // 0: none
+        std::string said;
+    } rows[] = {
+        {"E/E", "epw/Zuerich-SMA_2016.epw", 6,
+         "Weekday of 1 January: 6, from the year 2016 of every record; 29 February is left out, so "
+         "from 1 March the weekdays are one day behind 2016's calendar"},
+        {"E/E", "epw/USA_IL_Chicago-OHare.Intl.AP.725300_AMY_2012_LeapYear.epw", 1,
+         "Weekday of 1 January: 1, from the year 2012 of every record; 29 February is left out, so "
+         "from 1 March the weekdays are one day behind 2012's calendar"},
+        {"E/E", "epw/CAN_PQ_Montreal.Intl.AP.716270_CWEC.epw", 1,
+         "Weekday of 1 January: 1, from the DATA PERIODS line"},
+        {"E/E", "epw/tmy_45.000_8.000_2005_2023.epw", 5,
+         "Weekday of 1 January: 5, from the DATA PERIODS line"},
+        {"TMY2", "tmy2/CO_Boulder.tm2", 0, "A TMY2 source carries no weekday: give --weekday 1 to 7"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file);
+        TempDir dir;
+        const RunResult r = run_program(TOLVEX_EXE, dir.path(),
+                                        {"--type", row.type, "--source", kData + "/" + row.file,
+                                         "--output", "out.wth", "--period", "1/1-1/1", "--weekday", "source"});
+        EXPECT_NE(read_file(dir / "TOLVEX.LOG").find("\n " + row.said + "\n"), std::string::npos);
+        EXPECT_EQ(r.status, row.weekday ? 0 : 1);
+        if (row.weekday) {
+            EXPECT_EQ(split_lines(read_file(dir / "out.wth"))[5].substr(0, 5),
+                      "1/1\t" + std::to_string(row.weekday));
+        }
+    }
+}

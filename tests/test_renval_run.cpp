@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "MoistAir.h"
+#include "RenvalOptions.h"
 #include "support.h"
 
 namespace {
@@ -299,4 +300,34 @@ TEST(RenvalRun, AFailingFileOperationNeverLeavesAPartialFile) {
                              "FATAL Insufficient memory to allocate: names\n",
                              "FATAL Insufficient memory to allocate: fbuff\n"})
         EXPECT_NE(failures.find(kind), std::string::npos) << kind;
+}
+
+// The options stand for the control file with their values; without --species the
+// species file is the new file's name with the extension .ctm.
+TEST(RenvalRun, OptionsRunAsTheControlFileWithTheirValues) {
+    auto old = [](const TempDir &d) { write_file(d / "old.wth", old_file("CO2 H2O", 365, 1)); };
+    const struct {
+        std::vector<std::string> options;
+        std::string control;
+        int status;
+    } rows[] = {
+        {{"--old", "old.wth", "--new", "new.wth"}, "old.wth\r\nnew.wth\r\nnew.ctm\r\n\r\n", 0},
+        {{"--new=new.wth", "--old=old.wth", "--species", "s.ctm", "--description", " Mine ", "-d"},
+         "old.wth\r\nnew.wth\r\ns.ctm\r\n Mine \r\n", 0},
+        {{"--old", "missing.wth", "--new", "new.wth"}, "missing.wth\r\nnew.wth\r\nnew.ctm\r\n\r\n", 1},
+        {{"--old", "old.wth", "--new", "new.wth", "--species", "old.wth"},
+         "old.wth\r\nnew.wth\r\nold.wth\r\n\r\n", 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.control);
+        const RunPair runs = compare_runs(RENVAL_EXE, old, row.control, row.options,
+                                          {"RENVAL.LOG", "new.wth", "new.ctm", "s.ctm", "old.wth"});
+        EXPECT_EQ(runs.status, row.status);
+        EXPECT_EQ(runs.differences, "");
+    }
+    const std::pair<const char *, const char *> species[] = {
+        {"new.wth", "new.ctm"},         {"new", "new.ctm"},         {"a.d/new", "a.d/new.ctm"},
+        {"a.b.wth", "a.b.ctm"},         {".wth", ".wth.ctm"},       {"d/.new.wth", "d/.new.ctm"},
+    };
+    for (const auto &[path, expected] : species) EXPECT_EQ(default_species_path(path), expected);
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "TolvexOptions.h"
 #include "support.h"
 
 namespace {
@@ -329,4 +330,116 @@ TEST(TolvexRun, AKilledRunLeavesTheDestination) {
     ASSERT_EQ(run_program(TOLVEX_EXE, dir.path(), {"data.dat"}).status, 0);
     EXPECT_EQ(hidden_files(dir.path()), "");
     EXPECT_EQ(time_point_lines(read_file(dir / "out.wth")).size(), 25u);
+}
+
+// The options stand for the control file with their values: the same outputs, log and
+// messages, for every type, over the year's end, with special days and daylight saving,
+// and for values the control file's readers refuse.
+TEST(TolvexRun, OptionsRunAsTheControlFileWithTheirValues) {
+    const std::vector<GenHour> year = marked_year();
+    auto sources = [&](const TempDir &d) {
+        write_tmy2_file(d / "a.tm2", year);
+        write_epw_file(d / "a.epw", year);
+    };
+    const struct {
+        std::vector<std::string> options;
+        std::string control;
+        int status;
+    } rows[] = {
+        {{"--type", "TEMPLATE", "--output", "out.wth", "--period", "12/24-1/2", "--weekday=3",
+          "--special", "12/25:8", "--special=1/1:9", "--dst", "12/30-1/1"},
+         "Template\r\nout.wth\r\nTEMPLATE\r\nout.wth\r\n12/24 1/2\r\n 3 \r\n 2 \r\n12/25 8\r\n1/1 9\r\n"
+         "12/30 1/1\r\n",
+         0},
+        // Every default but the period; the source's first line describes the file.
+        {{"--type=TMY2", "--source", "a.tm2", "--output=out.wth", "--period", "1/1-1/2", "-d"},
+         source_lines(false, year)[0] + "\r\na.tm2\r\nTMY2\r\nout.wth\r\n1/1 1/2\r\n 1 \r\n 0 \r\n"
+                                        "01/01 01/01\r\n",
+         0},
+        {{"--type", "E/E", "--source", "a.epw", "--output", "out.wth", "--description",
+          " Mine, with blanks! ", "--period", "365-2", "--weekday", "7", "--special", "12/31:10",
+          "--dst", "03/27-10/30"},
+         " Mine, with blanks! \r\na.epw\r\nE/E\r\nout.wth\r\n365 2\r\n 7 \r\n 1 \r\n12/31 10\r\n"
+         "03/27 10/30\r\n",
+         0},
+        {{"--type", "TEMPLATE", "--output", "out.wth", "--period", "2/30-3/1", "--weekday", "8",
+          "--special", "13/45:8", "--special", "7/4:13"},
+         "Template\r\nout.wth\r\nTEMPLATE\r\nout.wth\r\n2/30 3/1\r\n 8 \r\n 2 \r\n13/45 8\r\n7/4 13\r\n"
+         "01/01 01/01\r\n",
+         1},
+        {{"--type", "tmy2", "--output", "out.wth", "--period", "1/1-1/1"},
+         "Template\r\nout.wth\r\ntmy2\r\nout.wth\r\n1/1 1/1\r\n 1 \r\n 0 \r\n01/01 01/01\r\n", 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.control);
+        const RunPair runs =
+            compare_runs(TOLVEX_EXE, sources, row.control, row.options, {"TOLVEX.LOG", "out.wth"});
+        EXPECT_EQ(runs.status, row.status);
+        EXPECT_EQ(runs.differences, "");
+    }
+}
+
+// A command line that cannot stand for a control file is refused before anything is
+// read or logged.
+TEST(TolvexRun, OptionsThatCannotRunGetTheUsageAndStatusTwo) {
+    const std::vector<std::string> tmpl = {"--type", "TEMPLATE", "--output", "o.wth"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), tmpl.begin(), tmpl.end());
+        return more;
+    };
+    const struct {
+        const char *exe;
+        std::vector<std::string> args;
+        std::string message;
+    } rows[] = {
+        {TOLVEX_EXE, {"--output", "o.wth"}, "tolvex: option --type is missing"},
+        {TOLVEX_EXE, {"--type", "E/E", "--output", "o.wth"},
+         "tolvex: option --source is missing: E/E converts a source file"},
+        {TOLVEX_EXE, with({"--source", "a.tm2"}),
+         "tolvex: option --source is refused: TEMPLATE has no source file"},
+        {TOLVEX_EXE, with({"data.dat"}), "tolvex: control file data.dat given together with options"},
+        {TOLVEX_EXE, with({"--output=p.wth"}), "tolvex: option --output given twice"},
+        {TOLVEX_EXE, with({"--weekday"}), "tolvex: option --weekday needs a value"},
+        {TOLVEX_EXE, with({"--dst", "3/27 - 10/30"}),
+         "tolvex: option --dst takes two dates joined by \"-\", not 3/27 - 10/30"},
+        {TOLVEX_EXE, with({"--special", "7/4,8"}),
+         "tolvex: option --special takes a date and a day type joined by \":\", not 7/4,8"},
+        {TOLVEX_EXE, with({"--weekday", "!1"}), "tolvex: option --weekday takes 1 to 7 or source, not !1"},
+        {TOLVEX_EXE, with({"--description", "two\nlines"}),
+         "tolvex: the value of --description holds a line end, which a control file's line cannot hold"},
+        {TOLVEX_EXE, with({"--description", "\xEF\xBB\xBFmarked"}),
+         "tolvex: the value of --description begins with a byte-order mark, which a control file's "
+         "first line cannot hold"},
+        {RENVAL_EXE, {"--old", "a.wth"}, "renval: option --new is missing"},
+    };
+    std::string usage;
+    for (const auto &row : rows) {
+        TempDir dir;
+        const RunResult r = run_program(row.exe, dir.path(), row.args);
+        EXPECT_EQ(r.status, 2) << row.message;
+        EXPECT_EQ(r.err.substr(0, r.err.find("\nUsage: ")), row.message);
+        EXPECT_FALSE(file_exists(dir / "TOLVEX.LOG") || file_exists(dir / "RENVAL.LOG")) << row.message;
+        if (usage.empty()) usage = r.err;
+    }
+    // The usage (that of --help) names every option of the table.
+    for (int k = 0; k < kTolvexOptionCount; ++k)
+        EXPECT_NE(usage.find(std::string(" ") + kTolvexOptions[k].name + " "), std::string::npos)
+            << kTolvexOptions[k].name;
+}
+
+// --weekday source on an actual leap year's E/E file: the weekday of its 1 January,
+// told by a NOTE after the control file's echo.  (The rule itself: SourceHead's tests.)
+TEST(TolvexRun, WeekdayTakenFromTheSource) {
+    TempDir dir;
+    write_epw_file(dir / "a.epw", marked_year(true));
+    const RunResult r = run_program(TOLVEX_EXE, dir.path(),
+                                    {"--type", "E/E", "--source", "a.epw", "--output", "out.wth",
+                                     "--period", "1/1-1/1", "--weekday", "source"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string log = read_file(dir / "TOLVEX.LOG");
+    const size_t note = log.find("\n01/01 01/01\nNOTE  (file Tolvex, line ");
+    EXPECT_EQ(log.find("\n Weekday of 1 January: 1, from the year 2012 of every record; 29 February "
+                       "is left out, so from 1 March the weekdays are one day behind 2012's calendar\n"),
+              log.find('\n', note + 13)) << log.substr(0, 1000);
+    EXPECT_EQ(split_lines(read_file(dir / "out.wth"))[5].substr(0, 5), "1/1\t1");
 }

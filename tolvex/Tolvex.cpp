@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "Config.h"
+#include "ControlText.h"
 #include "FileKind.h"
 #include "Input.h"
 #include "Paths.h"
 #include "Producers.h"
 #include "Run.h"
 #include "SourceFormat.h"
+#include "TolvexOptions.h"
 #include "WeatherFile.h"
 
 // ---- day calendar -----------------------------------------------------------------
@@ -166,9 +168,13 @@ int tolvex_main(const char *argv0, const CommandLine &line) {
     // Where messages go besides the log.
     msg_setup(line.box);
 
-    // The control file's path: the first argument, or asked for.
+    // The control file's path: the text the options stand for, the first argument, or
+    // asked for.
     char control[kMaxPath];
-    if (line.control) {
+    std::string note;  // where the weekday of 1 January came from, when from the source
+    if (!line.values.empty()) {
+        open_control_text(tolvex_control_text(line, note), control);
+    } else if (line.control) {
         if (strlen(line.control) >= sizeof control) MSG_FATAL("Buffer overflow: ", line.control);
         strcpy(control, line.control);
     } else {
@@ -177,6 +183,7 @@ int tolvex_main(const char *argv0, const CommandLine &line) {
 
     // Settings, then the head and day section, then the producer for the file type.
     const ConversionSettings settings = read_control_file(control);
+    if (!note.empty()) MSG(NOTE, note.c_str());
     char program[kMaxPath];
     check_destination(settings, control, self_path(argv0, program, sizeof program));
     FILE *dest = open_weather_file(settings);

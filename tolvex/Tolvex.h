@@ -29,8 +29,8 @@ ConversionSettings read_control_file(const char *path);
 FILE *open_weather_file(const ConversionSettings &s);
 
 // The whole run of the program `argv0` for the command `line`: log, heap report,
-// control file, head, producer.  A
-// TMY2 or E/E source that is the destination ends the run before anything is written:
+// control file (or the one its value options stand for, TolvexOptions.h, followed by
+// the NOTE on the weekday taken from the source), head, producer.  A TMY2 or E/E source that is the destination ends the run before anything is written:
 // FATAL "Destination is the source file: " and the destination's path.
 // Returns the exit status of a normal end (0); a FATAL ends the process with 1.
 int tolvex_main(const char *argv0, const CommandLine &line);

@@ -37,6 +37,7 @@
 #include "Twips.h"
 #include "AboutDialog.h"
 #include "LogViewer.h"
+#include "SourceHead.h"
 #ifdef WEATHER_VIEWER
 #include "WeatherViewer.h"
 #endif
@@ -560,6 +561,12 @@ void WeatherWindow::takeSourceFile(const QString &path) {
     case HeaderRead::Failed: show_msg(this, QString::fromLatin1(kMsgHeaderTooLarge)); return;
     }
     txtDescription->setText(QString::fromLocal8Bit(line.data(), static_cast<int>(line.size())));
+    // The weekday of 1 January that an E/E source carries is proposed as well; a TMY2
+    // source carries none and leaves the choice as it is.
+    if (type == ConversionType::Epw) {
+        const SourceWeekday found = ee_weekday(QFile::encodeName(path).constData());
+        if (found.weekday > 0) cboFirstDay->setCurrentIndex(found.weekday - 1);
+    }
 
     if (type == ConversionType::Tmy2) {
         paths_.SourceTmy2Path = path;

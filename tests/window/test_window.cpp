@@ -117,7 +117,9 @@ TEST_F(WindowTest, EachTypeEnablesItsRowAndTheSwitchEmptiesTheBoxesButKeepsThePa
 TEST_F(WindowTest, SourceProposesItsFirstLineAndStoresThePathPerType) {
     click("optTmyWth");
     const QString tm2 = file("a.tm2", " 94018 BOULDER  CO  -7 N 40\r\n85 1 1 1\r\n");
+    find<QComboBox>("cboFirstDay")->setCurrentIndex(3);
     choose("cmdBrowseSourceFile", tm2);
+    EXPECT_EQ(find<QComboBox>("cboFirstDay")->currentIndex(), 3);  // TMY2 carries no weekday
     EXPECT_EQ(dialogs, QStringList{"open TMY2 Files (*.tm2)|*.tm2"});
     EXPECT_EQ(text("txtDescription"), " 94018 BOULDER  CO  -7 N 40");
     EXPECT_EQ(text("txtSourceFile"), tm2);
@@ -142,6 +144,27 @@ TEST_F(WindowTest, SourceProposesItsFirstLineAndStoresThePathPerType) {
     EXPECT_EQ(find<QLineEdit>("txtDescription")->text(), "LOCATION,Boulder");  // LF ends the line
     EXPECT_EQ(window->paths().SourceEpwPath, epw);
     EXPECT_EQ(window->paths().SourceTmy2Path, v20);
+}
+
+// An E/E source proposes the weekday of 1 January it carries: a synthetic head, and the
+// real files where they are present.
+TEST_F(WindowTest, AnEeSourceProposesTheWeekdayItCarries) {
+    click("optEnergyplus");
+    const QString data = QStringLiteral(SHARED_DATA_DIR "/epw/");
+    const std::pair<QString, int> rows[] = {
+        {file("typical.epw", "LOCATION,Here\nD\nT\nG\nH\nC1\nC2\nDATA PERIODS,1,1,Data,Thursday,1/1,12/31\n"
+                             "1999,1,1,1,60\n2005,1,1,2,60\n"), 4},
+        {data + "Zuerich-SMA_2016.epw", 5},
+        {data + "USA_IL_Chicago-OHare.Intl.AP.725300_AMY_2012_LeapYear.epw", 0},
+        {data + "CAN_PQ_Montreal.Intl.AP.716270_CWEC.epw", 0},
+        {data + "tmy_45.000_8.000_2005_2023.epw", 4},
+    };
+    for (const auto &[path, index] : rows) {
+        if (!QFile::exists(path)) continue;
+        find<QComboBox>("cboFirstDay")->setCurrentIndex(2);
+        choose("cmdBrowseSourceFile", path);
+        EXPECT_EQ(find<QComboBox>("cboFirstDay")->currentIndex(), index) << path.toStdString();
+    }
 }
 
 TEST_F(WindowTest, TheUpgradeRefusesA20FileAndKeepsAPathThatFailsToRead) {
