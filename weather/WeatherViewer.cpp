@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -45,6 +46,19 @@ constexpr const char *kMsgTemplate = "it is a template: its time points hold no 
 constexpr const char *kMsgNotSaved = "Unable to write %1:\n%2";
 constexpr const char *kPngFilter = "PNG Images (*.png)|*.png";
 constexpr const char *kCsvFilter = "CSV Files (*.csv)|*.csv";
+
+// Scroll bars whose thumb is darker than their groove; the arrows stay the style's.
+constexpr const char *kScrollBarStyle =
+    "QScrollBar:horizontal { background: #e8e8e8; height: 15px; margin: 0 15px; border: none; }"
+    "QScrollBar:vertical { background: #e8e8e8; width: 15px; margin: 15px 0; border: none; }"
+    "QScrollBar::handle { background: #8f8f8f; border-radius: 4px; }"
+    "QScrollBar::handle:hover { background: #707070; }"
+    "QScrollBar::handle:horizontal { min-width: 24px; margin: 3px 1px; }"
+    "QScrollBar::handle:vertical { min-height: 24px; margin: 1px 3px; }"
+    "QScrollBar::add-line:horizontal { width: 15px; subcontrol-position: right; subcontrol-origin: margin; }"
+    "QScrollBar::sub-line:horizontal { width: 15px; subcontrol-position: left; subcontrol-origin: margin; }"
+    "QScrollBar::add-line:vertical { height: 15px; subcontrol-position: bottom; subcontrol-origin: margin; }"
+    "QScrollBar::sub-line:vertical { height: 15px; subcontrol-position: top; subcontrol-origin: margin; }";
 
 constexpr qint64 kMsPerDay = 86400000;
 constexpr qint64 kMsPerHour = 3600000;
@@ -334,7 +348,9 @@ void WeatherViewer::createControls() {
     cboZoom = named(new QComboBox(client), "cboZoom");
     cboZoom->addItems({tr("Whole period"), tr("Month"), tr("Week"), tr("Day")});
     auto *lblZoom = named(new QLabel(tr("&Zoom"), client), "lblZoom");
-    lblZoom->setBuddy(cboZoom);  // names the box for screen readers
+    // Screen readers on Linux name a combo box by its current item and tell its label
+    // from this tie.
+    lblZoom->setBuddy(cboZoom);
     cmdPrevious = named(new QPushButton(tr("< Previous"), client), "cmdPrevious");
     cmdNext = named(new QPushButton(tr("Next >"), client), "cmdNext");
     chkCelsius = named(new QCheckBox(tr("\u00b0C"), client), "chkCelsius");
@@ -367,6 +383,7 @@ void WeatherViewer::createControls() {
     scrCharts->setFrameShape(QFrame::NoFrame);
     scrCharts->setWidgetResizable(true);
     scrCharts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrCharts->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
     frmCharts = named(new QWidget, "frmCharts");
     scrCharts->setWidget(frmCharts);
     tabViewer->addTab(scrCharts, tr("Charts"));
@@ -443,6 +460,10 @@ void WeatherViewer::createSummary() {
     ltvSummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ltvSummary->setTabKeyNavigation(false);  // Tab goes on to the next control; arrows move
     ltvSummary->verticalHeader()->setVisible(false);
+    // The plain style draws a scroll bar's thumb lighter than its groove, so that the
+    // groove reads as the thumb and the bar seems to work backwards: a dark thumb.
+    for (QScrollBar *bar : {ltvSummary->horizontalScrollBar(), ltvSummary->verticalScrollBar()})
+        bar->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
     tabViewer->addTab(ltvSummary, tr("Monthly Summary"));
 }
 
