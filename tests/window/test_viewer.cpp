@@ -208,14 +208,20 @@ TEST_F(ViewerTest, ViewOnTheSuccessMessageShowsTheFileJustWritten) {
         asked << text + " [" + extra + "]";
         return true;
     });
-    click("optTemplate");
+    // A template's time points hold no values: its success offers no "View".  A TMY2
+    // conversion's does, and "View" shows the file.
     const QString out = dir.filePath("new.wth");
-    choose("cmdSaveWeather", out);
-    for (const char *box : {"txtStartDate", "txtEndDate"}) {
-        find<QLineEdit>(box)->clear();
-        QTest::keyClicks(find(box), box[3] == 'S' ? "0101" : "1231");
+    for (const char *type : {"optTemplate", "optTmyWth"}) {
+        click(type);
+        if (type[3] == 'T' && type[4] == 'm') choose("cmdBrowseSourceFile", file("year.tm2", "a source\n"));
+        choose("cmdSaveWeather", out);
+        for (const char *box : {"txtStartDate", "txtEndDate"}) {
+            find<QLineEdit>(box)->clear();
+            QTest::keyClicks(find(box), box[3] == 'S' ? "0101" : "1231");
+        }
+        click("cmdConvert");
     }
-    click("cmdConvert");
+    EXPECT_EQ(messages, QStringList{"Conversion Completed Successfully"});
     EXPECT_EQ(asked, QStringList{"Conversion Completed Successfully [View]"});
     WeatherViewer *v = window->findChild<WeatherViewer *>();
     ASSERT_NE(v, nullptr) << messages.join(" | ").toStdString();
