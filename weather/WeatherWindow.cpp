@@ -180,6 +180,7 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     auto *scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrWeather"));
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAccessibleName(QString::fromLatin1(kAppTitle));
     auto *client = new QWidget;
     client->setObjectName(QStringLiteral("frmWeatherClient"));
     client->setAccessibleName(QString::fromLatin1(kAppTitle));
