@@ -625,13 +625,13 @@ void WeatherViewer::placeView(qint64 anchor) {
     drawCharts();
 }
 
-// The day and time of instant `ms` of the time axis as the labels write them, "7/4
-// 14:00"; the midnight that ends a day is that day's 24:00.
-QString WeatherViewer::timeText(qint64 ms) const {
+// The day and time of instant `ms` of the time axis, "7/4 14:00"; a midnight that
+// ends a span (`end`) is the day before's 24:00.
+QString WeatherViewer::timeText(qint64 ms, bool end) const {
     const qint64 at = ms - baseMs_;
     int day = static_cast<int>(at / kMsPerDay);
     qint64 rest = at % kMsPerDay;
-    if (day > 0 && rest == 0) --day, rest = kMsPerDay;
+    if (end && day > 0 && rest == 0) --day, rest = kMsPerDay;
     day = std::clamp(day, 0, static_cast<int>(file_.days.size()) - 1);
     return QStringLiteral("%1 %2:%3")
         .arg(QString::fromStdString(wth_date_text(file_.days[day].day)))
@@ -647,7 +647,7 @@ void WeatherViewer::drawCharts() {
         if (chkChart[c]->isChecked()) lowest = c;
     labels_ = time_labels(viewStart_ - baseMs_, viewEnd_ - baseMs_, file_.start_day,
                           static_cast<int>(file_.days.size()));
-    const QString span = tr("%1 to %2").arg(timeText(viewStart_), timeText(viewEnd_));
+    const QString span = tr("%1 to %2").arg(timeText(viewStart_, false), timeText(viewEnd_, true));
 
     for (int c = 0; c < kCharts; ++c) {
         PanelSeries &ps = panels_[c];

@@ -115,7 +115,7 @@ private:
     int nearestPoint(qint64 ms) const;
     qint64 pointMs(int index) const;
     void showReadout();
-    QString timeText(qint64 ms) const;
+    QString timeText(qint64 ms, bool end) const;
     qreal xOf(const QRectF &plot, qreal ms) const;
     void drawBehind(int chart, ChartPanel *panel, QPainter *painter) const;
     void drawOver(int chart, ChartPanel *panel, QPainter *painter) const;

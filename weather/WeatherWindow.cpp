@@ -34,6 +34,7 @@
 #include <QScrollArea>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "Desktop.h"
@@ -842,9 +843,15 @@ void WeatherWindow::fitScreen() {
     }
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Room for the scroll bar of the one direction, so that it needs none in the other
+    // where the screen allows.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize most = whole;
+    if (whole.height() > free.height()) most.rwidth() += bar;
+    if (whole.width() > free.width()) most.rheight() += bar;
     setMinimumSize(0, 0);
-    setMaximumSize(whole);
-    resize(whole.boundedTo(free));
+    setMaximumSize(most);
+    resize(most.boundedTo(free));
 }
 
 // ---- Helpers ----------------------------------------------------------------------
