@@ -381,6 +381,7 @@ void WeatherViewer::createControls() {
     tabViewer = named(new QTabWidget(client), "tabViewer");
     scrCharts = named(new QScrollArea, "scrCharts");
     scrCharts->setFrameShape(QFrame::NoFrame);
+    scrCharts->setAccessibleName(tr("Charts"));
     scrCharts->setWidgetResizable(true);
     scrCharts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrCharts->verticalScrollBar()->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
