@@ -329,11 +329,10 @@ TEST_F(ViewerTest, AViewDrawnAfterAChangeIsTheViewDrawnFreshAtThatSize) {
         fresh->setZoom(changed->zoom());
         for (int c = 0; c < WeatherViewer::kCharts; ++c) fresh->setChartShown(C(c), changed->chartShown(C(c)));
         const QImage want = picture(fresh.get());
-        EXPECT_TRUE(after == want) << row.what;
         if (after != want) {
             after.save(dir.filePath("after.png")), want.save(dir.filePath("fresh.png"));
             dir.setAutoRemove(false);
-            ADD_FAILURE() << "pictures kept in " << dir.path().toStdString();
+            ADD_FAILURE() << row.what << " differs from a fresh draw; pictures in " << dir.path().toStdString();
         }
         expect_curves_inside(changed, row.what);
         delete changed;
