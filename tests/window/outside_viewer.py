@@ -24,6 +24,10 @@ source = os.path.join(data_dir, "epw", "USA_CO_Aspen-Pitkin.County-Sardy.Field.7
 if not os.path.isfile(os.path.join(driver_dir, "driver.py")) or not os.path.isfile(source):
     print("skipped: no gui-driver or no shared weather data")
     sys.exit(SKIP)
+missing = [p for p in ("Xvfb", "xdotool", "import", "compare", "dbus-daemon") if not shutil.which(p)]
+if missing:
+    print("skipped: %s not installed" % ", ".join(missing))
+    sys.exit(SKIP)
 sys.path.insert(0, driver_dir)
 try:
     from driver import Session, GuiError
