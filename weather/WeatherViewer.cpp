@@ -24,6 +24,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimeZone>
@@ -262,10 +263,12 @@ WeatherViewer::WeatherViewer(QWidget *parent, const QString &path, WthFile file)
     createCharts();
     createSummary();
     connectHandlers();
-    // The first size, within the free area of the screen the window opens on.
+    // The first size, within the free area of the screen the window opens on, with room
+    // for a title bar (the window system's own is not known before the first show).
     QSize size = twips_size(this, kWindowWidth, kWindowHeight);
     if (const QScreen *s = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        size = size.boundedTo(s->availableGeometry().size());
+        size = size.boundedTo(s->availableGeometry().size() -
+                              QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight)));
     resize(size);
 
     buildSeries();
