@@ -13,7 +13,7 @@ cd build/screenshot
 printf '%s\r\n' "Synthetic year made by gen_weather, TMY2 layout" synthetic.tm2 TMY2 synthetic.wth \
   "01/01 12/31" " 1 " " 2 " "7/4 8" "12/25 9" "03/25 10/28" >year.dat
 ../bin/tolvex year.dat >/dev/null
-../bin/viewer_shot synthetic.wth viewer.png period 7/4 2>/dev/null
+../bin/viewer_shot synthetic.wth viewer.png period 7/4 1040x720 2>/dev/null
 cd ../..
 convert build/screenshot/viewer.png +dither -colors 64 PNG8:docs/viewer.png
 echo "docs/viewer.png: $(stat -c %s docs/viewer.png) bytes"

@@ -1,15 +1,15 @@
 // HelpWindow - the program's help: pages written for this program and built into it as
 // resources (":/help/"), shown in a window of its own with "Contents", "Back" and
 // "Forward" above the page.  Links between the pages work; links to anything else are
-// not followed.
+// not followed.  Screen readers see a window (a frame) holding a document, the page.
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QPushButton;
 class QTextBrowser;
 
-class HelpWindow : public QWidget {
+class HelpWindow : public QMainWindow {
     Q_OBJECT
 
 public:

@@ -32,12 +32,16 @@ ValueAxis fitted_axis(const ValueRange &values) {
     double lo = values.lo, hi = values.hi;
     if (!values.any) lo = 0, hi = 1;
     if (hi - lo < 1e-6) lo -= 0.5, hi += 0.5;
-    const double power = std::pow(10.0, std::floor(std::log10((hi - lo) / kSteps)));
+    double power = std::pow(10.0, std::floor(std::log10((hi - lo) / kSteps)));
     double step = power;
-    for (double f : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        step = f * power;
-        if (std::floor(lo / step) * step + kSteps * step >= hi) break;
-    }
+    // A larger step always reaches the highest value, so this ends within two powers;
+    // values too far apart for a double (a range of infinity) end it at once.
+    for (bool reached = false; !reached && std::isfinite(power); power *= 10)
+        for (double f : {1.0, 2.0, 2.5, 5.0}) {
+            step = f * power;
+            reached = std::floor(lo / step) * step + kSteps * step >= hi;
+            if (reached) break;
+        }
     const double from = std::floor(lo / step) * step;
     return {from, from + kSteps * step, kSteps + 1};
 }

@@ -25,6 +25,7 @@ const char *help_page(int topic) {
     switch (topic) {
     case kHelpUpgrade: return "upgrade.html";
     case kHelpMessages: return "messages.html";
+    case kHelpViewer: return "viewer.html";
     default: return "contents.html";
     }
 }

@@ -67,6 +67,7 @@ constexpr int kHelpTmy2 = 300;
 constexpr int kHelpUpgrade = 400;
 constexpr int kHelpTemplate = 500;
 constexpr int kHelpMessages = 600;
+constexpr int kHelpViewer = 700;  // the weather-file viewer
 
 // The help page of `topic`, a file name of the help resources; the contents for topic
 // 0 (none) and for any number without a page.

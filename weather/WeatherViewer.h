@@ -6,16 +6,21 @@
 //
 // Holds the file as read (WthReader) and, per panel of charts, the points of its
 // series over the whole period; a zoom shows the slice of them that falls in view.
-// Messages go through show_msg and file choices through choose_file (Dialogs).
+// The chart library draws the curves only: the grid, the axes' labels and titles, the
+// day table and the names of the series are drawn over and under them, placed from
+// the panel's plot area each time the panel is painted, so that a panel that changes
+// size is drawn as one made at that size.  Messages go through show_msg and file
+// choices through choose_file (Dialogs).
 #pragma once
 
 #include <QDateTime>
 #include <QList>
 #include <QPointF>
-#include <QWidget>
+#include <QMainWindow>
 #include <array>
 #include <vector>
 
+#include "ViewerRules.h"
 #include "WeatherSummary.h"
 #include "WthReader.h"
 
@@ -27,11 +32,12 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class QValueAxis;
-class QCategoryAxis;
 class QPainter;
+class QScrollArea;
 class ChartPanel;
+class ElidedLabel;
 
-class WeatherViewer : public QWidget {
+class WeatherViewer : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -42,7 +48,7 @@ public:
     enum class Zoom { Period, Month, Week, Day };
 
     // Reads the weather file at `path` and shows it in a new window of `parent`'s
-    // (deleted when closed).  A file that cannot be read, is not a sound weather file
+    // (deleted when closed), no larger than the screen's free area.  A file that cannot be read, is not a sound weather file
     // 2.0 or is a template without values gets a message naming the file and the
     // problem's line instead, and nullptr is returned.
     static WeatherViewer *open(QWidget *parent, const QString &path);
@@ -51,10 +57,13 @@ public:
     // The extent of the time axis.  Setting it places the view at the period, or at the
     // month, week (Sunday to Saturday of the file's day table) or day around the
     // read-out's time point, or else the start of the view; the charts are redrawn.
+    // A month is the run of the file's days in one month, so the final 24:00:00 point
+    // belongs to the last day's month.  "< Previous" and "Next >" are enabled where the
+    // period goes on before or after the view.
     Zoom zoom() const { return zoom_; }
     void setZoom(Zoom zoom);
-    // Temperatures in degrees Celsius instead of K.  Setting it redraws the charts and
-    // the summary.
+    // Temperatures in degrees Celsius instead of K.  Setting it redraws the charts, the
+    // read-out and the summary.
     bool celsius() const { return celsius_; }
     void setCelsius(bool on);
     // Whether `chart` is shown.
@@ -72,6 +81,8 @@ public:
     void pointAt(const QDateTime &when);
     // The read-out's text.
     QString readout() const;
+    // The value axis of `chart` as drawn: its ends and ticks.
+    ValueAxis valueAxis(Chart chart) const;
 
     // Writes the charts as shown to `path` as PNG, or the summary as CSV; false after a
     // message when the file cannot be written.
@@ -94,6 +105,7 @@ private:
     void cmdNext_clicked();
     void cmdSaveChart_clicked();
     void cmdSaveSummary_clicked();
+    void f1_pressed();
 
     // ---- Helpers ----
     void buildSeries();
@@ -102,11 +114,14 @@ private:
     void showSummary();
     int nearestPoint(qint64 ms) const;
     qint64 pointMs(int index) const;
-    void drawDayTable(ChartPanel *panel, QPainter *painter) const;
-    void drawNames(ChartPanel *panel, QPainter *painter, int chart) const;
+    void showReadout();
+    QString timeText(qint64 ms, bool end) const;
+    qreal xOf(const QRectF &plot, qreal ms) const;
+    void drawBehind(int chart, ChartPanel *panel, QPainter *painter) const;
+    void drawOver(int chart, ChartPanel *panel, QPainter *painter) const;
 
     // ---- Controls ----
-    QLabel *lblDescription = nullptr;
+    ElidedLabel *lblDescription = nullptr;
     QComboBox *cboZoom = nullptr;
     QPushButton *cmdPrevious = nullptr;
     QPushButton *cmdNext = nullptr;
@@ -115,10 +130,11 @@ private:
     QPushButton *cmdSaveSummary = nullptr;
     std::array<QCheckBox *, kCharts> chkChart{};
     QTabWidget *tabViewer = nullptr;
+    QScrollArea *scrCharts = nullptr;  // scrolls the panels when they do not fit
     QWidget *frmCharts = nullptr;
     std::array<ChartPanel *, kCharts> picChart{};
     QLabel *lblLegend = nullptr;
-    QLabel *lblReadout = nullptr;
+    ElidedLabel *lblReadout = nullptr;
     QTableWidget *ltvSummary = nullptr;
 
     // ---- Window state ----
@@ -126,16 +142,19 @@ private:
     WthFile file_;
     std::vector<MonthStats> summary_;
     qint64 baseMs_ = 0;  // the time axis's instant of the file's first midnight
-    // Per panel: its series and their points over the whole period.
+    // Per panel: its series and their points over the whole period, and the value
+    // axis drawn beside it.
     struct PanelSeries {
         std::vector<QLineSeries *> series;
         std::vector<QList<QPointF>> points;
-        QCategoryAxis *x = nullptr;
+        QValueAxis *x = nullptr;
         QValueAxis *y = nullptr;
+        ValueAxis axis{0, 1, 2};
     };
     std::array<PanelSeries, kCharts> panels_;
     Zoom zoom_ = Zoom::Period;
     bool celsius_ = false;
     qint64 viewStart_ = 0, viewEnd_ = 0;  // ms on the time axis
+    std::vector<TimeLabel> labels_;       // of the time axis, for the view
     int cursor_ = -1;                     // time point of the read-out, -1 for none
 };

@@ -2,6 +2,9 @@
 #include "WeatherWindow.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleWidget>
 #include <algorithm>
 #include <set>
 #include <QAction>
@@ -28,8 +31,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "Desktop.h"
@@ -128,6 +133,35 @@ QLabel *label_for(QWidget *parent, const char *name, const char *caption, QWidge
 // The text a run reads from a masked date box: five characters with the prompts.
 std::string date_of(const QLineEdit *box) { return box->displayText().toStdString(); }
 
+// A cell of the calendar grid as a screen reader sees it: a button named by its day
+// that presses like one, or, while the cell shows no day, nothing at all (not showing,
+// as the screen readers skip).  Asked each time, so the grid's redraws need no notice.
+constexpr const char *kDayCellProperty = "dayCell";
+class DayCellAccessible : public QAccessibleWidget {
+public:
+    explicit DayCellAccessible(QPushButton *cell) : QAccessibleWidget(cell, QAccessible::Button) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (cell()->text().isEmpty()) s.invisible = s.offscreen = true;
+        return s;
+    }
+    QStringList actionNames() const override {
+        return cell()->text().isEmpty() ? QStringList() : QStringList{pressAction()};
+    }
+    void doAction(const QString &action) override {
+        if (action == pressAction() && !cell()->text().isEmpty() && cell()->isEnabled()) cell()->animateClick();
+    }
+
+private:
+    QPushButton *cell() const { return static_cast<QPushButton *>(widget()); }
+};
+
+QAccessibleInterface *day_cell_accessible(const QString &classname, QObject *object) {
+    if (classname == QLatin1String("QPushButton") && object->property(kDayCellProperty).toBool())
+        return new DayCellAccessible(static_cast<QPushButton *>(object));
+    return nullptr;
+}
+
 }  // namespace
 
 WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
@@ -141,11 +175,20 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     small.setPointSize(kFontPoints);
     small.setStretch(QFont::Condensed);
     setFont(small);
-    auto *client = new QWidget(this);
+    static const bool accessible = (QAccessible::installFactory(day_cell_accessible), true);
+    (void)accessible;
+    // The client area keeps its size; on a screen too small for it the window shrinks
+    // to the screen and the client area scrolls inside it (fitScreen).
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrWeather"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAccessibleName(QString::fromLatin1(kAppTitle));
+    auto *client = new QWidget;
     client->setObjectName(QStringLiteral("frmWeatherClient"));
     client->setAccessibleName(QString::fromLatin1(kAppTitle));
     client->setFixedSize(twips_size(client, kClientWidth, kClientHeight));
-    setCentralWidget(client);
+    scroll->setWidget(client);
+    setCentralWidget(scroll);
     setAcceptDrops(true);  // a source file may be dropped anywhere on the window
 
     createMenus();
@@ -158,8 +201,7 @@ WeatherWindow::WeatherWindow(QWidget *parent) : QMainWindow(parent) {
     setDesignStates();
     setKeyboardOrder();
     connectHandlers();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);  // not resizable by the user
-    layout()->activate();
+    fitScreen();
 
     frmWeather_load();
 }
@@ -386,6 +428,7 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
         place(cmdDay[k], 540 + 360 * (k % kWeekdays), 1500 + kMonthRow + 360 * (k / kWeekdays), 375,
               375);
         cmdDayGroup->addButton(cmdDay[k], k);
+        cmdDay[k]->setProperty(kDayCellProperty, true);
         cmdDay[k]->installEventFilter(this);  // arrow keys move the picked day
     }
 
@@ -403,6 +446,7 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
     place(ltvSpecialDays, 3600, 780, 1665, 2115);
 
     cmdAddSpecialDate = named(new QPushButton(tr("&Add "), frmSpecial), "cmdAddSpecialDate");
+    cmdAddSpecialDate->setAccessibleName(tr("Add"));  // the caption's blank is not read out
     place(cmdAddSpecialDate, 3600, 3000, 795, 375);
     cmdRemoveSpecialDate = named(new QPushButton(tr("Re&move"), frmSpecial), "cmdRemoveSpecialDate");
     place(cmdRemoveSpecialDate, 4470, 3000, 795, 375);
@@ -779,8 +823,42 @@ void WeatherWindow::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    if (const QScreen *s = screen())
-        move(pos() + s->availableGeometry().center() - frameGeometry().center());
+    fitScreen();  // now with the frame the window system gives the window
+    if (const QScreen *s = screen()) {
+        // Centred, and never with its menu bar above or left of the free area.
+        const QRect free = s->availableGeometry();
+        move(pos() + free.center() - frameGeometry().center());
+        move(pos() + QPoint(std::max(0, free.left() - frameGeometry().left()),
+                            std::max(0, free.top() - frameGeometry().top())));
+    }
+}
+
+// The window's size: that of the menu bar over the client area, fixed, where the
+// screen's free area holds it; else as large as the free area and no larger than the
+// whole, with the client area scrolling inside.
+void WeatherWindow::fitScreen() {
+    auto *scroll = static_cast<QScrollArea *>(centralWidget());
+    const QSize whole(scroll->widget()->width(), menuBar()->sizeHint().height() + scroll->widget()->height());
+    const QScreen *s = screen();
+    const QSize frame = frameGeometry().size() - geometry().size();  // none before the first show
+    const QSize free = s ? s->availableGeometry().size() - frame : whole;
+    if (whole.width() <= free.width() && whole.height() <= free.height()) {
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFixedSize(whole);
+        return;
+    }
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Room for the scroll bar of the one direction, so that it needs none in the other
+    // where the screen allows.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize most = whole;
+    if (whole.height() > free.height()) most.rwidth() += bar;
+    if (whole.width() > free.width()) most.rheight() += bar;
+    setMinimumSize(0, 0);
+    setMaximumSize(most);
+    resize(most.boundedTo(free));
 }
 
 // ---- Helpers ----------------------------------------------------------------------
@@ -810,7 +888,7 @@ void WeatherWindow::drawCalendar() {
     for (int k = 0; k < kDayButtons; ++k) {
         const QString caption = QString::fromStdString(captions[k]);
         cmdDay[k]->setText(caption);
-        cmdDay[k]->setAccessibleName(caption.isEmpty() ? tr("No day") : caption);
+        cmdDay[k]->setAccessibleName(caption);
     }
     if (currentMonth_ >= 1 && currentMonth_ <= kMonths)
         lblMonth->setText(tr(kMonthNames[currentMonth_ - 1]));
@@ -943,8 +1021,11 @@ void WeatherWindow::reportRun(const QString &program, const ConverterRun &run, c
     if (run.outcome == ConverterRun::Outcome::Ended) lastExitCode_ = run.exit_code;
     if (run.outcome == ConverterRun::Outcome::Ended && run.exit_code == 0) {
 #ifdef WEATHER_VIEWER
-        // "View" beside "OK" shows the weather file just written.
-        if (show_msg_button(this, QString::fromLatin1(kMsgConversionDone), tr("View")))
+        // "View" beside "OK" shows the weather file just written; a template's time
+        // points hold no values to show, so it gets "OK" alone.
+        if (conversionType() == ConversionType::Template)
+            show_msg(this, QString::fromLatin1(kMsgConversionDone));
+        else if (show_msg_button(this, QString::fromLatin1(kMsgConversionDone), tr("View")))
             WeatherViewer::open(this, paths_.WeatherPath);
 #else
         show_msg(this, QString::fromLatin1(kMsgConversionDone));

@@ -138,6 +138,7 @@ private:
     void moveDay(int delta);
     void showSpecialDays();
     void setHelpTopic(int topic);
+    void fitScreen();
     bool writeControlFile(const QString &path, const std::string &text);
     QString ownFile(const QString &folder, const char *stem, const char *extension) const;
     bool keepIfWritten(const QString &path, const QDateTime &before);

@@ -1,10 +1,12 @@
 // viewer_shot - saves a picture of the weather-file viewer, for the documentation and
 // for looking at real files without a desktop:
 //
-//   viewer_shot file.wth picture.png [period|month|week|day [m/d [celsius]]]
+//   viewer_shot file.wth picture.png [period|month|week|day [m/d [options]]]
 //
 // Opens the viewer on the offscreen platform (unless another is asked for), zooms,
-// points the read-out at noon of day m/d and saves the window.  Exit status 0 when the
+// points the read-out at noon of day m/d and saves the window.  The options, joined by
+// commas: "celsius", "all" (every chart shown) and a size such as "1040x720" (pixels;
+// else the viewer's own first size on the platform's screen).  Exit status 0 when the
 // picture was written, 1 otherwise (a file the viewer refuses prints its message).
 #include <QApplication>
 #include <QStringList>
@@ -18,7 +20,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: viewer_shot file.wth picture.png [period|month|week|day [m/d [celsius]]]\n");
+        std::fprintf(stderr, "usage: viewer_shot file.wth picture.png [period|month|week|day [m/d [celsius,all,WxH]]]\n");
         return 1;
     }
     set_message_handler([](QWidget *, const QString &text) {
@@ -26,7 +28,13 @@ int main(int argc, char **argv) {
     });
     WeatherViewer *viewer = WeatherViewer::open(nullptr, args[1]);
     if (!viewer) return 1;
-    viewer->setCelsius(args.value(5) == QLatin1String("celsius"));
+    const QStringList options = args.value(5).split(QLatin1Char(','));
+    viewer->setCelsius(options.contains(QLatin1String("celsius")));
+    for (const QString &option : options)
+        if (const int x = option.indexOf(QLatin1Char('x')); x > 0)
+            viewer->resize(option.left(x).toInt(), option.mid(x + 1).toInt());
+    if (options.contains(QLatin1String("all")))
+        for (int c = 0; c < WeatherViewer::kCharts; ++c) viewer->setChartShown(WeatherViewer::Chart(c), true);
     const QStringList zooms{"period", "month", "week", "day"};
     if (const QString day = args.value(4); !day.isEmpty()) {
         const int slash = day.indexOf('/');

@@ -2,6 +2,15 @@
 // monthly summary against the file's own lines, zoom, PNG and CSV, and files it refuses.
 #ifdef WEATHER_VIEWER
 #include <QAbstractAxis>
+#include <QAccessible>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <functional>
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -14,6 +23,8 @@
 #include <cmath>
 
 #include "Calendar.h"
+#include "Desktop.h"
+#include "WeatherRules.h"
 #include "WeatherViewer.h"
 #include "WindowFixture.h"
 
@@ -46,6 +57,30 @@ QByteArray year_file() {
                (season < -0.8 && k % 5 == 0 ? "1" : "0") + "\r\n";
     }
     return out;
+}
+
+// The window as painted now.
+QImage picture(QWidget *w) {
+    QApplication::processEvents();
+    return w->grab().toImage();
+}
+
+// Every point in view of every panel shown lies on its value axis and, where the chart
+// library draws it, inside the plot that the panel draws the axis beside.
+void expect_curves_inside(WeatherViewer *v, const std::string &what) {
+    for (int c = 0; c < WeatherViewer::kCharts; ++c) {
+        auto *panel = v->findChild<QChartView *>(QString("picChart_%1").arg(c));
+        if (!panel->isVisible()) continue;
+        QChart *chart = panel->chart();
+        const QRectF plot = chart->plotArea().adjusted(-0.5, -0.5, 0.5, 0.5);
+        const ValueAxis axis = v->valueAxis(WeatherViewer::Chart(c));
+        int outside = 0;
+        for (QAbstractSeries *series : chart->series())
+            for (const QPointF &p : static_cast<QLineSeries *>(series)->points())
+                outside += p.x() >= v->viewStart().toMSecsSinceEpoch() && p.x() <= v->viewEnd().toMSecsSinceEpoch() &&
+                           (p.y() < axis.from || p.y() > axis.to || !plot.contains(chart->mapToPosition(p, series)));
+        EXPECT_EQ(outside, 0) << what << ", panel " << c;
+    }
 }
 
 class ViewerTest : public WindowTest {
@@ -112,6 +147,11 @@ TEST_F(ViewerTest, AFullYearOpensWithAMonthlySummaryThatMatchesTheFile) {
     EXPECT_TRUE(v->readout().contains(
         QString("Pb %1.00 Pa").arg(line.split('\t')[3].constData())))
         << v->readout().toStdString();
+    // The read-out follows the temperature unit both ways.
+    const QString ta = QString("Ta %1 ").arg(line.split('\t')[2].toDouble() - 273.15, 0, 'f', 2);
+    EXPECT_TRUE(v->readout().contains(ta + "\u00b0C")) << v->readout().toStdString();
+    v->setCelsius(false);
+    EXPECT_FALSE(v->readout().contains("\u00b0C")) << v->readout().toStdString();
 }
 
 TEST_F(ViewerTest, ZoomNarrowsTheTimeAxisAroundTheReadOut) {
@@ -144,6 +184,34 @@ TEST_F(ViewerTest, ZoomNarrowsTheTimeAxisAroundTheReadOut) {
     v->setZoom(WeatherViewer::Zoom::Month);
     v->findChild<QAbstractButton *>("cmdPrevious")->click();
     EXPECT_EQ(v->viewStart(), at(6, 1));
+
+    // The final 24:00:00 belongs to December; the buttons stop at the period's ends.
+    auto *previous = v->findChild<QAbstractButton *>("cmdPrevious");
+    auto *next = v->findChild<QAbstractButton *>("cmdNext");
+    const struct {
+        WeatherViewer::Zoom zoom;
+        QDateTime anchor, start, end;
+        bool previous, next;
+    } ends[] = {
+        {WeatherViewer::Zoom::Month, at(12, 31, 24), at(12, 1), at(12, 31, 24), true, false},
+        {WeatherViewer::Zoom::Day, at(12, 31, 24), at(12, 31), at(12, 31, 24), true, false},
+        {WeatherViewer::Zoom::Week, at(1, 1), at(1, 1), at(1, 8), false, true},
+        {WeatherViewer::Zoom::Month, at(1, 1), at(1, 1), at(2, 1), false, true},
+        {WeatherViewer::Zoom::Period, at(1, 1), at(1, 1), at(12, 31, 24), false, false},
+    };
+    for (const auto &row : ends) {
+        v->setZoom(WeatherViewer::Zoom::Period);  // a view that holds the read-out
+        v->pointAt(row.anchor);
+        v->setZoom(row.zoom);
+        EXPECT_EQ(qMakePair(v->viewStart(), v->viewEnd()), qMakePair(row.start, row.end)) << row.start.toString().toStdString();
+        EXPECT_EQ(qMakePair(previous->isEnabled(), next->isEnabled()), qMakePair(row.previous, row.next))
+            << row.start.toString().toStdString();
+    }
+    v->pointAt(at(11, 20));
+    v->setZoom(WeatherViewer::Zoom::Month);
+    next->click();
+    EXPECT_EQ(qMakePair(v->viewStart(), v->viewEnd()), qMakePair(at(12, 1), at(12, 31, 24)));
+    EXPECT_FALSE(next->isEnabled());
     v->setZoom(WeatherViewer::Zoom::Period);
     EXPECT_EQ(time_axis(v), qMakePair(year_start, year_end));
 }
@@ -208,17 +276,159 @@ TEST_F(ViewerTest, ViewOnTheSuccessMessageShowsTheFileJustWritten) {
         asked << text + " [" + extra + "]";
         return true;
     });
-    click("optTemplate");
+    // A template's time points hold no values: its success offers no "View".  A TMY2
+    // conversion's does, and "View" shows the file.
     const QString out = dir.filePath("new.wth");
-    choose("cmdSaveWeather", out);
-    for (const char *box : {"txtStartDate", "txtEndDate"}) {
-        find<QLineEdit>(box)->clear();
-        QTest::keyClicks(find(box), box[3] == 'S' ? "0101" : "1231");
+    for (const char *type : {"optTemplate", "optTmyWth"}) {
+        click(type);
+        if (type[3] == 'T' && type[4] == 'm') choose("cmdBrowseSourceFile", file("year.tm2", "a source\n"));
+        choose("cmdSaveWeather", out);
+        for (const char *box : {"txtStartDate", "txtEndDate"}) {
+            find<QLineEdit>(box)->clear();
+            QTest::keyClicks(find(box), box[3] == 'S' ? "0101" : "1231");
+        }
+        click("cmdConvert");
     }
-    click("cmdConvert");
+    EXPECT_EQ(messages, QStringList{"Conversion Completed Successfully"});
     EXPECT_EQ(asked, QStringList{"Conversion Completed Successfully [View]"});
     WeatherViewer *v = window->findChild<WeatherViewer *>();
     ASSERT_NE(v, nullptr) << messages.join(" | ").toStdString();
     EXPECT_EQ(v->windowTitle(), "Weather File - new.wth");
+}
+// Offscreen, without animations: a view drawn after a change equals, pixel for pixel,
+// the same view that a fresh viewer draws at that size, and every curve stays inside
+// its axis.  The first picture of a year is such a fresh draw.
+TEST_F(ViewerTest, AViewDrawnAfterAChangeIsTheViewDrawnFreshAtThatSize) {
+    using Z = WeatherViewer::Zoom;
+    using C = WeatherViewer::Chart;
+    const QString path = file("year.wth", year_file());
+    const struct {
+        const char *what;
+        std::function<void(WeatherViewer *)> change;
+    } rows[] = {
+        {"Month and back", [](WeatherViewer *v) { v->setZoom(Z::Month), picture(v), v->setZoom(Z::Period); }},
+        {"a resize", [](WeatherViewer *v) { v->resize(1000, 700); }},
+        {"a panel unticked in Month",
+         [](WeatherViewer *v) { v->setZoom(Z::Month), picture(v), v->setChartShown(C::Radiation, false); }},
+        {"all panels and a larger window in Week",
+         [](WeatherViewer *v) {
+             v->setZoom(Z::Week), picture(v), v->resize(1200, 900);
+             for (int c = 0; c < WeatherViewer::kCharts; ++c) v->setChartShown(C(c), true);
+         }},
+        {"a zoom to Day", [](WeatherViewer *v) { v->setZoom(Z::Day); }},
+    };
+    for (const auto &row : rows) {
+        WeatherViewer *changed = view(path);
+        ASSERT_NE(changed, nullptr);
+        const QImage first = picture(changed);
+        row.change(changed);
+        const QImage after = picture(changed);
+        EXPECT_TRUE(row.what != rows[0].what || after == first) << "first picture";
+        std::unique_ptr<WeatherViewer> fresh(WeatherViewer::open(nullptr, path));
+        fresh->resize(changed->size());
+        fresh->setZoom(changed->zoom());
+        for (int c = 0; c < WeatherViewer::kCharts; ++c) fresh->setChartShown(C(c), changed->chartShown(C(c)));
+        const QImage want = picture(fresh.get());
+        if (after != want) {
+            after.save(dir.filePath("after.png")), want.save(dir.filePath("fresh.png"));
+            dir.setAutoRemove(false);
+            ADD_FAILURE() << row.what << " differs from a fresh draw; pictures in " << dir.path().toStdString();
+        }
+        expect_curves_inside(changed, row.what);
+        delete changed;
+    }
+}
+
+// However long its description and however many panels, the viewer fits a screen of
+// 1280 by 720 (logical) pixels: the panels scroll and the description is cut with
+// "\u2026"; ticking panels never grows the window.
+TEST_F(ViewerTest, TheViewerFitsTheScreenWhateverItsDescriptionAndPanels) {
+    const QByteArray location = "LOCATION,Pelotas Lopes Neto Intl AP,RS,BRA,ISD-TMYx,839850,-31.718,-52.328,-3.0,18.0"
+                                " and a description that runs on and on well past any screen's width";
+    WeatherViewer *v = view(file("long.wth", year_file().replace("A test year", location)));
+    ASSERT_NE(v, nullptr);
+    const QSize before = v->size();
+    for (int c = 0; c < WeatherViewer::kCharts; ++c) v->setChartShown(WeatherViewer::Chart(c), true);
+    v->pointAt(at(7, 4, 14));
+    picture(v);
+    const QSize least = v->minimumSizeHint().expandedTo(v->minimumSize());
+    EXPECT_TRUE(least.width() <= 1280 && least.height() <= 720) << least.width() << "x" << least.height();
+    EXPECT_EQ(v->size(), before);
+    auto *description = v->findChild<QLabel *>("lblDescription");
+    EXPECT_TRUE(description->text().endsWith(QChar(0x2026))) << description->text().toStdString();
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(description)->text(QAccessible::Name).contains("on and on"));
+    EXPECT_TRUE(v->readout().contains(" Ts ")) << v->readout().toStdString();  // whole, however much shows
+    auto *charts = v->findChild<QScrollArea *>("scrCharts");
+    v->resize(900, 600);
+    picture(v);
+    EXPECT_GT(charts->verticalScrollBar()->maximum(), 0);  // seven panels scroll in a low window
+    for (int c = 2; c < WeatherViewer::kCharts; ++c) v->setChartShown(WeatherViewer::Chart(c), false);
+    picture(v);
+    EXPECT_EQ(charts->verticalScrollBar()->maximum(), 0);  // two fill it again
+    EXPECT_EQ(v->size(), QSize(900, 600));
+}
+
+// The summary's table is one stop of Tab, its scroll bars' thumbs darker than their
+// grooves; F1 shows the viewer's help page.
+TEST_F(ViewerTest, TheSummaryIsOneTabStopWithClearScrollBarsAndF1ShowsTheViewersHelp) {
+    WeatherViewer *v = view(file("year.wth", year_file()));
+    ASSERT_NE(v, nullptr);
+    v->resize(800, 600);
+    auto *table = v->findChild<QTableWidget *>("ltvSummary");
+    v->findChild<QTabWidget *>("tabViewer")->setCurrentWidget(table);
+    v->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(v));
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), table);
+    EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()));
+
+    QScrollBar *bar = table->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const QImage strip = picture(bar);
+    const int y = strip.height() / 2, thumb = strip.width() / 6, groove = strip.width() * 5 / 6;
+    EXPECT_LT(qGray(strip.pixel(thumb, y)) + 40, qGray(strip.pixel(groove, y)));  // the first columns show
+
+    QTest::keyClick(v, Qt::Key_F1);
+    EXPECT_EQ(helps, QList<int>{kHelpViewer});
+    EXPECT_TRUE(QFile::exists(QString(":/help/") + help_page(kHelpViewer)));
+}
+
+// What a screen reader gets: the viewer and the help a frame each, the help page a
+// document with its text, the panels charts named by their quantity and described by
+// the span and the values in view, the summary named, and the Zoom box tied to its
+// label.
+TEST_F(ViewerTest, ScreenReadersGetRolesNamesAndTextAlternatives) {
+    WeatherViewer *v = view(file("year.wth", year_file()));
+    ASSERT_NE(v, nullptr);
+    auto a11y = [](QObject *o) { return QAccessible::queryAccessibleInterface(o); };
+    EXPECT_EQ(a11y(v)->role(), QAccessible::Window);
+    QAccessibleInterface *temperature = a11y(v->findChild<QChartView *>("picChart_0"));
+    EXPECT_EQ(temperature->role(), QAccessible::Chart);
+    EXPECT_EQ(temperature->text(QAccessible::Name), "Temperature");
+    v->pointAt(at(7, 4, 14));
+    v->setZoom(WeatherViewer::Zoom::Day);
+    // 7/4 of the file: Ta from 283.15 + 12 sin(...) - 4 to the same + 4, in steps of 1/3 K.
+    const QString described = temperature->text(QAccessible::Description);
+    EXPECT_TRUE(described.startsWith("7/4 00:00 to 7/4 24:00: Air from ")) << described.toStdString();
+    EXPECT_TRUE(described.contains(" K; Sky from ")) << described.toStdString();
+    EXPECT_EQ(a11y(v->findChild<QTableWidget *>("ltvSummary"))->text(QAccessible::Name), "Monthly Summary");
+    const auto labels = a11y(v->findChild<QComboBox *>("cboZoom"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Zoom");
+
+    set_help_handler({});  // the real help window
+    show_help(kHelpViewer);
+    QWidget *help = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmHelp") help = w;
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(a11y(help)->role(), QAccessible::Window);
+    QAccessibleInterface *page = a11y(help->findChild<QWidget *>("txtHelp"));
+    EXPECT_EQ(page->role(), QAccessible::Document);
+    ASSERT_NE(page->textInterface(), nullptr);
+    const QString text = page->textInterface()->text(0, page->textInterface()->characterCount());
+    EXPECT_TRUE(text.startsWith("Viewing a Weather File")) << text.left(60).toStdString();
+    help->close();
 }
 #endif

@@ -40,7 +40,11 @@ TEST(ViewerRules, TheValueAxisIsFourRoundStepsFromAMultipleOfTheStep) {
         {{3000, 0}, 0, 4000},      // steps of 1000 (10 times the power of ten)
         {{301.9, 271.3}, 270, 310},
         {{-12.3, 8.4}, -20, 20},
-        {{9.99, 45}, 0, 40},  // even the last step leaves 45 above the axis
+        // Steps of the next power when a multiple of the step low down leaves the
+        // highest value above: every value lies on the axis.
+        {{9.99, 45}, 0, 80},
+        {{270.65, 284.25}, 270, 290},  // a January peak above 280
+        {{0.61, 4.351}, 0, 8},  // not 0 to 4 with 4.351 above
     };
     for (const auto &row : rows) {
         ValueRange values;

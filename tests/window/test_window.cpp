@@ -17,6 +17,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -294,7 +298,7 @@ TEST_F(WindowTest, NothingIsClippedAtThisScreensDpi) {
     window->show();
     QStringList clipped;
     const int frame = window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 1;
-    for (QWidget *w : window->centralWidget()->findChildren<QWidget *>()) {
+    for (QWidget *w : find("frmWeatherClient")->findChildren<QWidget *>()) {
         const QString name = w->objectName();
         if (name.isEmpty() || name.startsWith("qt_") || !w->isVisibleTo(window.get())) continue;
         const QFontMetrics metrics(w->font());
@@ -320,6 +324,15 @@ TEST_F(WindowTest, NothingIsClippedAtThisScreensDpi) {
     for (int i = 0; i < 2; ++i)
         if (header->sectionSizeHint(i) > header->sectionSize(i)) clipped << "heading " + QString::number(i);
     EXPECT_TRUE(clipped.isEmpty()) << clipped.join(", ").toStdString();
+    // The window fits the screen's free area: of its fixed size where that holds it,
+    // else smaller, with the client area scrolling to its far corner.
+    const QSize free = window->screen()->availableGeometry().size();
+    QWidget *client = find("frmWeatherClient");
+    const bool fits = client->width() <= free.width() && client->height() + window->menuBar()->height() <= free.height();
+    EXPECT_TRUE(window->width() <= free.width() && window->height() <= free.height()) << window->height();
+    EXPECT_EQ(window->minimumSize() == window->maximumSize(), fits);
+    auto *scroll = find<QScrollArea>("scrWeather");
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), client->height() - scroll->viewport()->height());
     save_shot(window.get(), "main-window-start");
 }
 
@@ -421,17 +434,34 @@ TEST_F(WindowTest, DaylightSavingAsksForNewDatesAndARunReadsTheBoxesAsShown) {
 }
 
 TEST_F(WindowTest, EveryControlHasAnAccessibleNameAndDaylightDatesTheirOwn) {
+    window->show();  // a window not shown is invisible to screen readers
     QStringList nameless;
-    auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+    auto a11y = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w); };
+    auto name = [&](QWidget *w) { return a11y(w)->text(QAccessible::Name); };
     for (QWidget *w : window->findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_") && name(w).trimmed().isEmpty())
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_") && !a11y(w)->state().invisible &&
+            name(w).trimmed().isEmpty())
             nameless << w->objectName();
     EXPECT_TRUE(nameless.isEmpty()) << nameless.join(' ').toStdString();
     EXPECT_EQ(name(find("txtSourceFile")), "Source File");
     EXPECT_EQ(name(find("txtStartDate")), "Start Date");  // from its label
+    EXPECT_EQ(name(find("cmdAddSpecialDate")), "Add");    // not the caption's "Add "
     QStringList dates;
     for (const char *box : {"txtStartDate", "txtEndDate", "txtDSLStart", "txtDSLEnd"}) dates << name(find(box));
     EXPECT_EQ(dates.removeDuplicates(), 0);
+    // The grid's cells that show no day are hidden from screen readers; a day is a
+    // button named by its day, in every month shown.
+    click("optTmyWth");
+    for (int month : {1, 2}) {
+        window->setCurrentMonth(month);
+        QStringList cells;
+        for (int k = 0; k < 37; ++k) {
+            QAccessibleInterface *cell = a11y(find("cmdDay_" + std::to_string(k)));
+            cells << (cell->state().invisible ? "-" : cell->text(QAccessible::Name) + (cell->role() == QAccessible::Button ? "" : "?"));
+        }
+        EXPECT_EQ(cells.join(' ').count('-'), 37 - (month == 1 ? 31 : 28)) << cells.join(' ').toStdString();
+        EXPECT_TRUE(cells.join(' ').contains(month == 1 ? "30 31 -" : "27 28 -")) << cells.join(' ').toStdString();
+    }
 }
 
 TEST_F(WindowTest, ExitClosesEveryWindow) {
