@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
 constexpr std::int64_t kMsPerHour = 3600000;
-constexpr int kSteps = 4;  // of a fitted axis
+constexpr int kMinSteps = 4, kMaxSteps = 5;  // of a fitted axis
 // The longest spans in view that get labels of a smaller unit: longer spans are labelled
 // by months, then by every seventh day, by days, and shorter ones by hours.
 constexpr std::int64_t kWeekLabelsUpTo = 40 * kMsPerDay;
@@ -32,18 +32,21 @@ ValueAxis fitted_axis(const ValueRange &values) {
     double lo = values.lo, hi = values.hi;
     if (!values.any) lo = 0, hi = 1;
     if (hi - lo < 1e-6) lo -= 0.5, hi += 0.5;
-    double power = std::pow(10.0, std::floor(std::log10((hi - lo) / kSteps)));
+    double power = std::pow(10.0, std::floor(std::log10((hi - lo) / kMaxSteps)));
     double step = power;
+    int steps = kMinSteps;
     // A larger step always reaches the highest value, so this ends within two powers;
     // values too far apart for a double (a range of infinity) end it at once.
     for (bool reached = false; !reached && std::isfinite(power); power *= 10)
         for (double f : {1.0, 2.0, 2.5, 5.0}) {
             step = f * power;
-            reached = std::floor(lo / step) * step + kSteps * step >= hi;
+            const double from = std::floor(lo / step) * step;
+            for (steps = kMinSteps; steps < kMaxSteps && from + steps * step < hi;) ++steps;
+            reached = from + steps * step >= hi;
             if (reached) break;
         }
     const double from = std::floor(lo / step) * step;
-    return {from, from + kSteps * step, kSteps + 1};
+    return {from, from + steps * step, steps + 1};
 }
 
 std::vector<TimeLabel> time_labels(std::int64_t from, std::int64_t to, int start_day, int days) {

@@ -36,11 +36,12 @@ struct ValueAxis {
 constexpr ValueAxis kCompassAxis{0, 360, 5};
 constexpr ValueAxis kMarksAxis{-1.2, 1.2, 3};
 
-// The axis of a chart whose values in view are `values`: four equal steps, five ticks,
-// from the multiple of the step at or below the lowest value, so that every value in
-// view lies on the axis.  The step is the first of 1, 2, 2.5 and 5 times a power of
-// ten, from the power at or below a quarter of the range upwards, whose four steps
-// reach the highest value.  Without values the range is 0 to 1; values that differ by
+// The axis of a chart whose values in view are `values`: four or five equal steps, from
+// the multiple of the step at or below the lowest value, so that every value in view
+// lies on the axis.  The step is the first of 1, 2, 2.5 and 5 times a power of ten,
+// from the power at or below a fifth of the range upwards, of which four steps, else
+// five, reach the highest value: the axis is the shortest such, and its curves use most
+// of the chart's height.  Without values the range is 0 to 1; values that differ by
 // less than 1e-6 get half a unit either side.
 ValueAxis fitted_axis(const ValueRange &values);
 

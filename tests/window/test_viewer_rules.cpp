@@ -28,23 +28,24 @@ WthFile hand_file() {
 
 }  // namespace
 
-TEST(ViewerRules, TheValueAxisIsFourRoundStepsFromAMultipleOfTheStep) {
+TEST(ViewerRules, TheValueAxisIsFourOrFiveRoundStepsFromAMultipleOfTheStep) {
     const struct {
         std::initializer_list<double> values;
         double from, to;
+        int ticks;
     } rows[] = {
-        {{}, 0, 1},                // nothing in view
-        {{5, 5}, 4.5, 5.5},        // one value: half a unit either side
-        {{0, 9}, 0, 10},           // steps of 2.5
-        {{6.23, 6.91}, 6.2, 7.0},  // steps of 0.2, from a multiple of the step
-        {{3000, 0}, 0, 4000},      // steps of 1000 (10 times the power of ten)
-        {{301.9, 271.3}, 270, 310},
-        {{-12.3, 8.4}, -20, 20},
-        // Steps of the next power when a multiple of the step low down leaves the
-        // highest value above: every value lies on the axis.
-        {{9.99, 45}, 0, 80},
-        {{270.65, 284.25}, 270, 290},  // a January peak above 280
-        {{0.61, 4.351}, 0, 8},  // not 0 to 4 with 4.351 above
+        {{}, 0, 1, 6},                // nothing in view
+        {{5, 5}, 4.5, 5.5, 5},        // one value: half a unit either side
+        {{0, 9}, 0, 10, 6},           // five steps of 2
+        {{6.23, 6.91}, 6.2, 7.0, 5},  // steps of 0.2, from a multiple of the step
+        {{3000, 0}, 0, 4000, 5},      // steps of 1000 (10 times the power of ten)
+        {{301.9, 271.3}, 270, 310, 5},
+        {{-12.3, 8.4}, -15, 10, 6},
+        // The next step, or the next power, when a multiple of the step low down leaves
+        // the highest value above: every value lies on the axis.
+        {{9.99, 45}, 0, 50, 6},
+        {{270.65, 284.25}, 270, 290, 5},  // a January peak above 280
+        {{0.61, 4.351}, 0, 5, 6},         // not 0 to 4 with 4.351 above
     };
     for (const auto &row : rows) {
         ValueRange values;
@@ -52,7 +53,7 @@ TEST(ViewerRules, TheValueAxisIsFourRoundStepsFromAMultipleOfTheStep) {
         const ValueAxis axis = fitted_axis(values);
         EXPECT_NEAR(axis.from, row.from, 1e-9) << row.from;
         EXPECT_NEAR(axis.to, row.to, 1e-9) << row.from;
-        EXPECT_EQ(axis.ticks, 5);
+        EXPECT_EQ(axis.ticks, row.ticks) << row.from;
     }
 }
 
