@@ -9,6 +9,11 @@ namespace calendar {
 
 constexpr int kDaysInYear = 365;
 constexpr int kMonths = 12;
+constexpr int kWeekdays = 7;
+
+// The weekdays by their number less one: 1 = Sunday .. 7 = Saturday.
+inline constexpr const char *kWeekdayNames[kWeekdays] = {
+    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // Days of each month, and days of the year before its first; index 0 unused.
 inline constexpr int kMonthDays[kMonths + 1] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

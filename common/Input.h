@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "SourceHead.h"
 #include "Variant.h"
 
 // Read modes of next_token() and next_field().
@@ -159,8 +160,7 @@ bool field_int(Input &in, TokenMode mode, int *value);
 bool field_float(Input &in, TokenMode mode, float *value);
 
 // ---- whole files and the terminal -------------------------------------------------
-// The most an input may hold: a source is a year of hourly records, a few megabytes.
-constexpr size_t kMaxInputBytes = (size_t)256 << 20;
+constexpr size_t kMaxInputBytes = kMaxSourceBytes;
 
 // Reads the rest of `f` into memory, at most `limit` + 1 bytes (more than `limit`: the
 // input is too large, and nothing further is read); a read error ends the text there,

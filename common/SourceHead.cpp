@@ -16,9 +16,6 @@
 namespace {
 
 constexpr int kEeHeaderLines = 8;                     // lines before the first record
-constexpr size_t kMaxSourceBytes = (size_t)256 << 20;  // bytes; no larger source is converted
-constexpr const char *kWeekdayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                          "Thursday", "Friday", "Saturday"};
 
 using File = std::unique_ptr<FILE, int (*)(FILE *)>;
 
@@ -69,9 +66,9 @@ std::string_view field(std::string_view line, int n) {
 int data_periods_weekday(std::string_view line) {
     const std::string_view name = trimmed(field(line, 4)), start = field(line, 5);
     int weekday = 0;
-    for (int w = 0; w < 7; ++w)
-        if (name.size() == strlen(kWeekdayNames[w]) &&
-            strncasecmp(name.data(), kWeekdayNames[w], name.size()) == 0)
+    for (int w = 0; w < calendar::kWeekdays; ++w)
+        if (name.size() == strlen(calendar::kWeekdayNames[w]) &&
+            strncasecmp(name.data(), calendar::kWeekdayNames[w], name.size()) == 0)
             weekday = w + 1;
     const size_t slash = start.find('/');
     if (weekday == 0 || slash == std::string_view::npos) return 0;

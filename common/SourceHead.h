@@ -11,6 +11,10 @@
 #include <cstddef>
 #include <string>
 
+// The most a source (or any input of the converters) may hold: a year of hourly
+// records is a few megabytes.
+constexpr size_t kMaxSourceBytes = (size_t)256 << 20;
+
 // Reads the first line of the regular file at `path` into `line`: every byte up to the
 // first CR or LF (or NUL), cut to at most `limit` bytes on a boundary of a UTF-8
 // character.  False, `line` empty, when the file cannot be opened or is no regular

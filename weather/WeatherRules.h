@@ -145,7 +145,7 @@ std::string with_weather_extension(const std::string &path);
 // ---- Calendar ---------------------------------------------------------------------
 
 constexpr int kMonths = calendar::kMonths;
-constexpr int kWeekdays = 7;     // columns of the grid, Sunday first
+constexpr int kWeekdays = calendar::kWeekdays;  // columns of the grid, Sunday first
 constexpr int kDayButtons = 37;  // cells of the grid: five full rows and two more
 
 // The two constant tables of the 365-day year (no 29 February), as the calendar grid

@@ -70,9 +70,6 @@ constexpr const char *kNoDaylightSaving = "01/01";
 
 // Captions of the weekday headings over the grid, Sunday first.
 constexpr const char *kWeekdayHeads[kWeekdays] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-// Entries of cboFirstDay: their index is the weekday of 1 January.
-constexpr const char *kFirstDays[kWeekdays] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                               "Thursday", "Friday", "Saturday"};
 constexpr const char *kDayTypes[] = {"8", "9", "10", "11", "12"};
 constexpr const char *kMonthNames[kMonths] = {"January", "February", "March",     "April",
                                               "May",     "June",     "July",      "August",
@@ -390,7 +387,8 @@ void WeatherWindow::createSpecialFrame(QWidget *client) {
     place_on_client(frmSpecial, 2400, 3120, 5535, 3855 + kMonthRow);
 
     cboFirstDay = named(new QComboBox(frmSpecial), "cboFirstDay");
-    for (const char *day : kFirstDays) cboFirstDay->addItem(QString::fromLatin1(day));
+    // Its entries' index is the weekday of 1 January less one.
+    for (const char *day : calendar::kWeekdayNames) cboFirstDay->addItem(QString::fromLatin1(day));
     place(cboFirstDay, 1680, 240, 1815, 315);
     Label1 = label_for(frmSpecial, "Label1", "First day of the year:", cboFirstDay);
     cboFirstDay->view()->setAccessibleName(Label1->text());

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <cstring>
 #include <functional>
 #include <QAction>
 #include <QChart>
@@ -281,7 +282,7 @@ TEST_F(ViewerTest, ViewOnTheSuccessMessageShowsTheFileJustWritten) {
     const QString out = dir.filePath("new.wth");
     for (const char *type : {"optTemplate", "optTmyWth"}) {
         click(type);
-        if (type[3] == 'T' && type[4] == 'm') choose("cmdBrowseSourceFile", file("year.tm2", "a source\n"));
+        if (strcmp(type, "optTmyWth") == 0) choose("cmdBrowseSourceFile", file("year.tm2", "a source\n"));
         choose("cmdSaveWeather", out);
         for (const char *box : {"txtStartDate", "txtEndDate"}) {
             find<QLineEdit>(box)->clear();
